@@ -1,0 +1,194 @@
+#include "platform/locale.h"
+
+#include <unicode/uchar.h>
+#include <unicode/ucol.h>
+#include <unicode/utrans.h>
+
+#include <cstring>
+#include <memory>
+
+namespace platform {
+namespace {
+
+struct TransDeleter {
+    void operator()(UTransliterator *t) const { utrans_close(t); }
+};
+using TransPtr = std::unique_ptr<UTransliterator, TransDeleter>;
+
+TransPtr OpenTransliterator(const char16_t *id)
+{
+    UErrorCode err = U_ZERO_ERROR;
+    TransPtr t(utrans_openU(reinterpret_cast<const UChar *>(id), -1, UTRANS_FORWARD, nullptr, 0, nullptr, &err));
+    if (U_FAILURE(err))
+        return nullptr;
+    return t;
+}
+
+struct ThreadLocale {
+    UCollator *collator = nullptr;
+    TransPtr nonSpacing, toFull, toHalf, toKatakana, toHiragana;
+
+    ThreadLocale()
+    {
+        UErrorCode err = U_ZERO_ERROR;
+        collator = ucol_open("ja", &err);
+        if (U_SUCCESS(err))
+            ucol_setStrength(collator, UCOL_IDENTICAL);
+        nonSpacing = OpenTransliterator(u"NFD; [:Mn:] Remove; NFC");
+        toFull = OpenTransliterator(u"Halfwidth-Fullwidth");
+        toHalf = OpenTransliterator(u"Fullwidth-Halfwidth");
+        toKatakana = OpenTransliterator(u"Hiragana-Katakana");
+        toHiragana = OpenTransliterator(u"Katakana-Hiragana");
+    }
+    ~ThreadLocale()
+    {
+        if (collator)
+            ucol_close(collator);
+    }
+};
+
+ThreadLocale &Local()
+{
+    thread_local ThreadLocale local;
+    return local;
+}
+
+QString Transliterate(UTransliterator *t, QStringView text)
+{
+    if (!t || text.isEmpty())
+        return text.toString();
+    QString buf = text.toString();
+    int32_t len = int32_t(buf.size());
+    int32_t limit = len;
+    int32_t capacity = len * 2 + 16;
+    buf.resize(capacity);
+    UErrorCode err = U_ZERO_ERROR;
+    utrans_transUChars(t, reinterpret_cast<UChar *>(buf.data()), &len, capacity, 0, &limit, &err);
+    if (err == U_BUFFER_OVERFLOW_ERROR) {
+        buf = text.toString();
+        len = int32_t(buf.size());
+        limit = len;
+        capacity = len * 4 + 64;
+        buf.resize(capacity);
+        err = U_ZERO_ERROR;
+        utrans_transUChars(t, reinterpret_cast<UChar *>(buf.data()), &len, capacity, 0, &limit, &err);
+    }
+    if (U_FAILURE(err))
+        return text.toString();
+    buf.truncate(len);
+    return buf;
+}
+
+// The text as the collator sees it under the flags.
+QStringView Prepared(QStringView text, int flags, QString &storage)
+{
+    if (flags & IgnoreNonSpace) {
+        storage = Transliterate(Local().nonSpacing.get(), text);
+        text = storage;
+    }
+    if (flags & IgnoreCase) {
+        storage = UpperUnits(text);
+        text = storage;
+    }
+    return text;
+}
+
+} // namespace
+
+QString UpperUnits(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            dst[i] = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+        else {
+            const UChar32 up = u_toupper(c);
+            dst[i] = up <= 0xFFFF ? char16_t(up) : c;
+        }
+    }
+    return out;
+}
+
+QString LowerUnits(QStringView text)
+{
+    QString out(text.size(), Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80)
+            dst[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+        else {
+            const UChar32 lo = u_tolower(c);
+            dst[i] = lo <= 0xFFFF ? char16_t(lo) : c;
+        }
+    }
+    return out;
+}
+
+int CompareLocale(QStringView a, QStringView b, int flags)
+{
+    QString sa, sb;
+    a = Prepared(a, flags, sa);
+    b = Prepared(b, flags, sb);
+    UCollator *col = Local().collator;
+    if (!col) {
+        const int c = QStringView(a).compare(b);
+        return c < 0 ? -1 : c > 0 ? 1 : 0;
+    }
+    const UCollationResult r = ucol_strcoll(col, reinterpret_cast<const UChar *>(a.utf16()), int32_t(a.size()),
+                                            reinterpret_cast<const UChar *>(b.utf16()), int32_t(b.size()));
+    return r == UCOL_LESS ? -1 : r == UCOL_GREATER ? 1 : 0;
+}
+
+QByteArray LocaleSortKey(QStringView text, int flags)
+{
+    QString storage;
+    text = Prepared(text, flags, storage);
+    UCollator *col = Local().collator;
+    if (!col)
+        return text.toUtf8();
+    QByteArray key(int(text.size()) * 4 + 16, Qt::Uninitialized);
+    const UChar *src = reinterpret_cast<const UChar *>(text.utf16());
+    int32_t n = ucol_getSortKey(col, src, int32_t(text.size()), reinterpret_cast<uint8_t *>(key.data()),
+                                int32_t(key.size()));
+    if (n > key.size()) {
+        key.resize(n);
+        n = ucol_getSortKey(col, src, int32_t(text.size()), reinterpret_cast<uint8_t *>(key.data()), n);
+    }
+    key.truncate(n > 0 ? n - 1 : 0);  // drop the terminating zero
+    return key;
+}
+
+int CompareSortKeys(const QByteArray &a, const QByteArray &b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const int c = n ? std::memcmp(a.constData(), b.constData(), size_t(n)) : 0;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+QString MapString(QStringView text, int flags)
+{
+    ThreadLocale &l = Local();
+    QString s = text.toString();
+    if (flags & MapRemoveNonSpace)
+        s = Transliterate(l.nonSpacing.get(), s);
+    if (flags & MapFullWidth)
+        s = Transliterate(l.toFull.get(), s);
+    if (flags & MapHalfWidth)
+        s = Transliterate(l.toHalf.get(), s);
+    if (flags & MapKatakana)
+        s = Transliterate(l.toKatakana.get(), s);
+    if (flags & MapHiragana)
+        s = Transliterate(l.toHiragana.get(), s);
+    if (flags & MapUpperCase)
+        s = UpperUnits(s);
+    if (flags & MapLowerCase)
+        s = LowerUnits(s);
+    return s;
+}
+
+} // namespace platform
