@@ -31,6 +31,14 @@ int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
     return 0;
 }
 
+// Paths that differ only in case name different files here: they still get a fixed order,
+// so that exact duplicates end up next to each other.
+int ExactOrder(QStringView a, QStringView b)
+{
+    const int c = a.compare(b);
+    return c < 0 ? -1 : c > 0 ? 1 : 0;
+}
+
 bool ParseDigits(QStringView digits, qint64 &value)
 {
     value = 0;
@@ -216,7 +224,9 @@ int CompareFileNames(QStringView a, QStringView b)
     SplitPath(b, fb, nb);
     if (const int c = CompareNatural(fa, fb))
         return c;
-    return CompareNatural(na, nb);
+    if (const int c = CompareNatural(na, nb))
+        return c;
+    return ExactOrder(a, b);
 }
 
 NaturalKey::NaturalKey(QStringView text) : m_text(text.toString()), m_upper(platform::UpperUnits(text)) {}
@@ -272,5 +282,7 @@ int FileNameKeys::Compare(qsizetype a, qsizetype b) const
     if (x.folder != y.folder)
         if (const int c = CompareNaturalKeys(*x.folder, *y.folder))
             return c;
-    return CompareNaturalKeys(*x.name, *y.name);
+    if (const int c = CompareNaturalKeys(*x.name, *y.name))
+        return c;
+    return ExactOrder(x.path, y.path);
 }

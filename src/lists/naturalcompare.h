@@ -17,7 +17,8 @@ void SplitPath(QStringView path, QStringView &folder, QStringView &name);
 // -1, 0 or 1. Case is ignored; digit runs compare by value. Texts that differ in more than
 // case always compare unequal, and swapping the arguments reverses the sign.
 int CompareNatural(QStringView a, QStringView b);
-// Folders first (natural order), then names; equal texts give 0.
+// Folders first (natural order), then names; only equal texts give 0 (paths that differ in
+// case alone are different files and are ordered by their code units).
 int CompareFileNames(QStringView a, QStringView b);
 
 // Comparison keys computed once per entry for the length of a sort; comparing two keys gives
