@@ -1,0 +1,618 @@
+#include "lists/numerals.h"
+
+#include "lists/mywstrings.h"
+#include "lists/naturalcompare.h"
+#include "platform/codepage.h"
+#include "platform/locale.h"
+
+#include <QHash>
+#include <QVarLengthArray>
+
+#include <unicode/uchar.h>
+#include <unicode/unorm2.h>
+
+#include <array>
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+constexpr int kPrefixFlags = platform::IgnoreCase | platform::IgnoreNonSpace | platform::StringSort;
+
+// ---------------------------------------------------------------------------------------------
+// Characters
+
+enum class Kind : uint8_t {
+    None,
+    Digit,      // ASCII, full-width, kanji and financial digits (the coefficient digits)
+    Counted,    // circled numbers and Roman numerals: a digit string of one or two digits
+    Ten,
+    Hundred,
+    Thousand,
+    TenThousand,
+};
+
+struct CharInfo {
+    Kind kind = Kind::None;
+    uint8_t value = 0;  // the digit, or the number of a circled or Roman numeral
+};
+
+inline CharInfo Classify(char16_t c)
+{
+    if (c < 0x80) {
+        if (c >= u'0' && c <= u'9')
+            return {Kind::Digit, uint8_t(c - u'0')};
+        return {};
+    }
+    if (c >= 0xFF10 && c <= 0xFF19)  // ０..９
+        return {Kind::Digit, uint8_t(c - 0xFF10)};
+    if (c >= 0x2460 && c <= 0x2473)  // ①..⑳
+        return {Kind::Counted, uint8_t(c - 0x2460 + 1)};
+    if (c >= 0x2160 && c <= 0x2169)  // Ⅰ..Ⅹ
+        return {Kind::Counted, uint8_t(c - 0x2160 + 1)};
+    if (c < 0x3007)
+        return {};
+    switch (c) {
+    case u'〇': case u'零':
+        return {Kind::Digit, 0};
+    case u'一': case u'壱': case u'壹':
+        return {Kind::Digit, 1};
+    case u'二': case u'弐': case u'貮': case u'貳':
+        return {Kind::Digit, 2};
+    case u'三': case u'参': case u'參':
+        return {Kind::Digit, 3};
+    case u'四': case u'肆':
+        return {Kind::Digit, 4};
+    case u'五': case u'伍':
+        return {Kind::Digit, 5};
+    case u'六': case u'陸':
+        return {Kind::Digit, 6};
+    case u'七': case u'柒': case u'漆': case u'質':
+        return {Kind::Digit, 7};
+    case u'八': case u'捌':
+        return {Kind::Digit, 8};
+    case u'九': case u'玖':
+        return {Kind::Digit, 9};
+    case u'十': case u'拾':
+        return {Kind::Ten, 0};
+    case u'百': case u'陌': case u'佰':
+        return {Kind::Hundred, 0};
+    case u'千': case u'阡': case u'仟':
+        return {Kind::Thousand, 0};
+    case u'万': case u'萬':
+        return {Kind::TenThousand, 0};
+    default:
+        return {};
+    }
+}
+
+inline qint64 SatAdd(qint64 a, qint64 b)
+{
+    qint64 r;
+    return __builtin_add_overflow(a, b, &r) ? kMax : r;
+}
+
+inline qint64 SatMul(qint64 a, qint64 b)
+{
+    qint64 r;
+    return __builtin_mul_overflow(a, b, &r) ? kMax : r;
+}
+
+// The pending digit string, kept as its value: a string too long for 64 bits reads as 0.
+struct DigitString {
+    qint64 value = 0;
+    bool any = false;
+    bool overflow = false;
+    bool endsWithZero = false;
+
+    void Append(int d)
+    {
+        any = true;
+        endsWithZero = d == 0;
+        if (overflow)
+            return;
+        if (value > (kMax - d) / 10)
+            overflow = true;
+        else
+            value = value * 10 + d;
+    }
+    void AppendNumber(int n)
+    {
+        if (n >= 10)
+            Append(n / 10);
+        Append(n % 10);
+    }
+    qint64 Read() const { return overflow ? 0 : value; }
+    void Clear() { *this = DigitString(); }
+};
+
+struct Parsed {
+    qsizetype start = -1;  // first numeral character, -1 without a number
+    qsizetype end = 0;     // first character after the number
+    qint64 value = 0;
+};
+
+Parsed ParseNumeral(QStringView text)
+{
+    Parsed out;
+    const qsizetype n = text.size();
+    const char16_t *s = reinterpret_cast<const char16_t *>(text.utf16());
+    qsizetype i = 0;
+    while (i < n && Classify(s[i]).kind == Kind::None)
+        ++i;
+    if (i == n) {
+        out.end = n;
+        return out;
+    }
+    out.start = i;
+    qint64 value = 0;
+    DigitString d;
+    bool ten = false, hundred = false, thousand = false, tenThousand = false;
+
+    auto apply = [&](qsizetype p, qint64 m) {
+        if (p == 0) {
+            value = m;
+            d.Clear();
+            return;
+        }
+        const CharInfo before = Classify(s[p - 1]);
+        const bool ownCoefficient = before.kind == Kind::Digit && before.value != 0 && d.any && !d.endsWithZero;
+        const bool valueIsCoefficient = m == 10000 && !d.any && value != 0;
+        if (!ownCoefficient && !valueIsCoefficient)
+            d.Append(1);
+        const qint64 k = d.Read();
+        value = m < 10000 ? SatAdd(value, SatMul(k, m)) : SatMul(SatAdd(value, k), m);
+        d.Clear();
+    };
+
+    for (; i < n; ++i) {
+        const CharInfo ci = Classify(s[i]);
+        bool ends = false;
+        switch (ci.kind) {
+        case Kind::None:
+            ends = true;
+            break;
+        case Kind::TenThousand:
+            if (tenThousand) {
+                ends = true;
+                break;
+            }
+            apply(i, 10000);
+            tenThousand = true;
+            ten = hundred = thousand = false;
+            break;
+        case Kind::Ten:
+            if (ten) {
+                ends = true;
+                break;
+            }
+            apply(i, 10);
+            ten = true;
+            break;
+        case Kind::Hundred:
+            if (ten || hundred) {
+                ends = true;
+                break;
+            }
+            apply(i, 100);
+            hundred = true;
+            break;
+        case Kind::Thousand:
+            if (ten || hundred || thousand) {
+                ends = true;
+                break;
+            }
+            apply(i, 1000);
+            thousand = true;
+            break;
+        case Kind::Digit:
+            d.Append(ci.value);
+            break;
+        case Kind::Counted:
+            d.AppendNumber(ci.value);
+            break;
+        }
+        if (ends)
+            break;
+    }
+    out.end = i;
+    out.value = SatAdd(value, d.Read());
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Case and the removal of non-spacing marks
+
+inline char16_t UpperUnit(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+    const UChar32 up = u_toupper(c);
+    return up <= 0xFFFF ? char16_t(up) : c;
+}
+
+inline bool UpperEqual(QStringView a, QStringView b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i].unicode(), y = b[i].unicode();
+        if (x != y && UpperUnit(x) != UpperUnit(y))
+            return false;
+    }
+    return true;
+}
+
+// The tie rule for texts the locale calls equal: 0 when their upper-case forms are equal, else
+// the longer one first, else the upper-case code units decide.
+int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
+{
+    if (a.size() != b.size())
+        return a.size() > b.size() ? -1 : 1;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = alreadyUpper ? a[i].unicode() : UpperUnit(a[i].unicode());
+        const char16_t y = alreadyUpper ? b[i].unicode() : UpperUnit(b[i].unicode());
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+// Units that removing non-spacing marks leaves alone in any text: no canonical decomposition, no
+// mark, nothing that composes with the unit before. Texts of such units skip that removal.
+class MarkFreeTable {
+public:
+    MarkFreeTable()
+    {
+        UErrorCode err = U_ZERO_ERROR;
+        const UNormalizer2 *nfd = unorm2_getNFDInstance(&err);
+        const UNormalizer2 *nfc = U_SUCCESS(err) ? unorm2_getNFCInstance(&err) : nullptr;
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            bool ok;
+            if (c < 0xC0)
+                ok = true;
+            else if (U16_IS_SURROGATE(c) || !nfd || !nfc)
+                ok = false;
+            else {
+                UChar buf[8];
+                UErrorCode e = U_ZERO_ERROR;
+                ok = unorm2_getRawDecomposition(nfd, UChar32(c), buf, 8, &e) < 0 &&
+                     u_charType(UChar32(c)) != U_NON_SPACING_MARK && u_getCombiningClass(UChar32(c)) == 0 &&
+                     unorm2_hasBoundaryBefore(nfc, UChar32(c));
+            }
+            if (ok)
+                m_bits[c >> 6] |= uint64_t(1) << (c & 63);
+        }
+    }
+    bool Has(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+
+private:
+    std::array<uint64_t, 1024> m_bits{};
+};
+
+bool MarkFree(QStringView text)
+{
+    static const MarkFreeTable table;
+    for (QChar c : text)
+        if (!table.Has(c.unicode()))
+            return false;
+    return true;
+}
+
+// The locale comparison of two prefixes ignoring case and non-spacing marks.
+int ComparePrefixes(QStringView a, QStringView b)
+{
+    if (a == b)
+        return 0;
+    const int flags = MarkFree(a) && MarkFree(b) ? platform::IgnoreCase : kPrefixFlags;
+    return platform::CompareLocale(a, b, flags);
+}
+
+QByteArray PrefixKey(QStringView prefix)
+{
+    return platform::LocaleSortKey(prefix, MarkFree(prefix) ? platform::IgnoreCase : kPrefixFlags);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The comparison, over either plain texts or keys
+
+struct DirectSide {
+    QStringView text;
+    bool Empty() const { return text.isEmpty(); }
+    static int Full(const DirectSide &a, const DirectSide &b)
+    {
+        if (UpperEqual(a.text, b.text))
+            return 0;
+        return platform::CompareLocale(a.text, b.text, platform::IgnoreCase);
+    }
+    static int Upper(const DirectSide &a, const DirectSide &b) { return UpperOrder(a.text, b.text, false); }
+
+    struct Split {
+        QStringView prefix, rest;
+        qint64 value = 0;
+        bool PrefixEmpty() const { return prefix.isEmpty(); }
+        qint64 Value() const { return value; }
+        DirectSide Rest() const { return DirectSide{rest}; }
+        static int Prefix(const Split &a, const Split &b) { return ComparePrefixes(a.prefix, b.prefix); }
+        static int PrefixUpper(const Split &a, const Split &b) { return UpperOrder(a.prefix, b.prefix, false); }
+    };
+    Split GetSplit() const
+    {
+        Split s;
+        SplitAtNumeral(text, s.prefix, s.value, s.rest);
+        return s;
+    }
+};
+
+} // namespace
+
+struct NumeralKey::Split {
+    QString prefixUpper;
+    QByteArray prefixKey;
+    qint64 value = 0;
+    NumeralKey rest;
+    explicit Split(QStringView restText) : rest(restText) {}
+};
+
+struct NumeralKeySide {
+    const NumeralKey *key;
+    bool Empty() const { return key->m_text.isEmpty(); }
+    static int Full(const NumeralKeySide &a, const NumeralKeySide &b)
+    {
+        if (a.key->m_upper == b.key->m_upper)
+            return 0;
+        return platform::CompareSortKeys(a.key->FullKey(), b.key->FullKey());
+    }
+    static int Upper(const NumeralKeySide &a, const NumeralKeySide &b)
+    {
+        return UpperOrder(a.key->m_upper, b.key->m_upper, true);
+    }
+    struct Split {
+        const NumeralKey::Split *s;
+        bool PrefixEmpty() const { return s->prefixUpper.isEmpty(); }
+        qint64 Value() const { return s->value; }
+        NumeralKeySide Rest() const { return NumeralKeySide{&s->rest}; }
+        static int Prefix(const Split &a, const Split &b)
+        {
+            return platform::CompareSortKeys(a.s->prefixKey, b.s->prefixKey);
+        }
+        static int PrefixUpper(const Split &a, const Split &b)
+        {
+            return UpperOrder(a.s->prefixUpper, b.s->prefixUpper, true);
+        }
+    };
+    Split GetSplit() const { return Split{&key->GetSplit()}; }
+};
+
+namespace {
+
+// Prefixes by the locale, then the numbers by value, then the same for the rests.
+template <class S>
+int NumeralSteps(S a, S b, int &full)
+{
+    bool first = true;
+    for (;;) {
+        if (a.Empty() && b.Empty())
+            return 0;
+        if (b.Empty())
+            return 1;
+        if (a.Empty())
+            return -1;
+        const int c = S::Full(a, b);
+        if (first) {
+            full = c;
+            first = false;
+        }
+        if (c == 0)
+            return S::Upper(a, b);
+        const auto sa = a.GetSplit();
+        const auto sb = b.GetSplit();
+        if (sa.PrefixEmpty() != sb.PrefixEmpty())
+            return c;
+        if (const int p = S::Split::Prefix(sa, sb))
+            return p;
+        if (const int p = S::Split::PrefixUpper(sa, sb))
+            return p;
+        if (sa.Value() != sb.Value())
+            return sa.Value() < sb.Value() ? -1 : 1;
+        a = sa.Rest();
+        b = sb.Rest();
+    }
+}
+
+// Equal numbers written differently ("07" and "7", "一" and "1") leave the texts unequal: such
+// ties fall back to the plain comparison, then to the upper-case code units.
+template <class S>
+int Numerals(const S &a, const S &b)
+{
+    int c = 0;
+    const int r = NumeralSteps(a, b, c);
+    if (r != 0 || a.Empty() || b.Empty())
+        return r;
+    if (c != 0)
+        return c;
+    return S::Upper(a, b);
+}
+
+using UpperBuffer = QVarLengthArray<char16_t, 256>;
+
+QStringView UpperInto(QStringView text, UpperBuffer &buf)
+{
+    buf.resize(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i)
+        buf[i] = UpperUnit(text[i].unicode());
+    return QStringView(buf.constData(), buf.size());
+}
+
+} // namespace
+
+void SplitAtNumeral(QStringView text, QStringView &prefix, qint64 &value, QStringView &rest)
+{
+    const Parsed p = ParseNumeral(text);
+    if (p.start < 0) {
+        prefix = text;
+        value = 0;
+        rest = QStringView();
+        return;
+    }
+    prefix = text.first(p.start);
+    value = p.value;
+    rest = text.sliced(p.end);
+}
+
+int CompareNumerals(QStringView a, QStringView b)
+{
+    return Numerals(DirectSide{a}, DirectSide{b});
+}
+
+int CompareNumeralNames(QStringView a, QStringView b)
+{
+    UpperBuffer ba, bb;
+    const QStringView ua = UpperInto(a, ba);
+    const QStringView ub = UpperInto(b, bb);
+    if (ua == ub)
+        return 0;
+    QStringView fa, na, fb, nb;
+    SplitPath(ua, fa, na);
+    SplitPath(ub, fb, nb);
+    if (const int c = CompareNumerals(fa, fb))
+        return c;
+    return CompareNumerals(na, nb);
+}
+
+bool IsOneOf(QStringView text, std::initializer_list<QStringView> items)
+{
+    for (QStringView item : items)
+        if (UpperEqual(text, item) || platform::CompareLocale(text, item, platform::IgnoreCase) == 0)
+            return true;
+    return false;
+}
+
+bool IsOneOf(QStringView text, const QStringList &items)
+{
+    for (const QString &item : items)
+        if (UpperEqual(text, item) || platform::CompareLocale(text, item, platform::IgnoreCase) == 0)
+            return true;
+    return false;
+}
+
+bool InNarrowList(QStringView text, const QList<QByteArray> &list)
+{
+    for (const QByteArray &entry : list) {
+        const QString wide = platform::AnsiToWide(entry);
+        if (UpperEqual(text, wide) || platform::CompareLocale(text, wide, platform::IgnoreCase) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool InWideList(QStringView text, const TMyWStrings &list)
+{
+    for (int i = 0; i < list.Count(); ++i) {
+        const QString entry = list.Get(i);
+        if (UpperEqual(text, entry) || platform::CompareLocale(text, entry, platform::IgnoreCase) == 0)
+            return true;
+    }
+    return false;
+}
+
+void TrimTrailingEmpty(TMyWStrings &list)
+{
+    while (list.Count() > 0 && list.Get(list.Count() - 1).isEmpty())
+        list.Delete(list.Count() - 1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keys
+
+NumeralKey::NumeralKey(QStringView text) : m_text(text.toString()), m_upper(platform::UpperUnits(text)) {}
+NumeralKey::~NumeralKey() = default;
+NumeralKey::NumeralKey(NumeralKey &&) noexcept = default;
+NumeralKey &NumeralKey::operator=(NumeralKey &&) noexcept = default;
+
+const QByteArray &NumeralKey::FullKey() const
+{
+    if (!m_hasFullKey) {
+        m_fullKey = platform::LocaleSortKey(m_upper);
+        m_hasFullKey = true;
+    }
+    return m_fullKey;
+}
+
+const NumeralKey::Split &NumeralKey::GetSplit() const
+{
+    if (!m_split) {
+        QStringView prefix, rest;
+        qint64 value = 0;
+        SplitAtNumeral(m_text, prefix, value, rest);
+        m_split = std::make_unique<Split>(rest);
+        m_split->prefixUpper = platform::UpperUnits(prefix);
+        m_split->prefixKey = PrefixKey(prefix);
+        m_split->value = value;
+    }
+    return *m_split;
+}
+
+int CompareNumeralKeys(const NumeralKey &a, const NumeralKey &b)
+{
+    return Numerals(NumeralKeySide{&a}, NumeralKeySide{&b});
+}
+
+struct NumeralNameKeys::Data {
+    struct Entry {
+        QString upper;
+        std::shared_ptr<NumeralKey> folder;
+        std::unique_ptr<NumeralKey> name;
+    };
+    std::vector<Entry> entries;
+    QHash<QString, std::shared_ptr<NumeralKey>> folders;
+};
+
+NumeralNameKeys::NumeralNameKeys() : m_data(std::make_unique<Data>()) {}
+NumeralNameKeys::~NumeralNameKeys() = default;
+
+void NumeralNameKeys::Reserve(qsizetype n) { m_data->entries.reserve(size_t(std::max<qsizetype>(n, 0))); }
+
+qsizetype NumeralNameKeys::Count() const { return qsizetype(m_data->entries.size()); }
+
+void NumeralNameKeys::Add(QStringView path)
+{
+    QString upper = platform::UpperUnits(path);
+    QStringView folder, name;
+    SplitPath(upper, folder, name);
+    const QString folderText = folder.toString();
+    auto it = m_data->folders.find(folderText);
+    if (it == m_data->folders.end())
+        it = m_data->folders.insert(folderText, std::make_shared<NumeralKey>(folder));
+    auto nameKey = std::make_unique<NumeralKey>(name);
+    m_data->entries.push_back(Data::Entry{std::move(upper), it.value(), std::move(nameKey)});
+}
+
+int NumeralNameKeys::Compare(qsizetype a, qsizetype b) const
+{
+    const Data::Entry &x = m_data->entries[size_t(a)];
+    const Data::Entry &y = m_data->entries[size_t(b)];
+    if (x.upper == y.upper)
+        return 0;
+    if (x.folder != y.folder)
+        if (const int c = CompareNumeralKeys(*x.folder, *y.folder))
+            return c;
+    return CompareNumeralKeys(*x.name, *y.name);
+}
+
+void SortNumeralNames(TMyWStrings &list, int first, int last)
+{
+    first = std::max(first, 0);
+    if (last < 0 || last >= list.Count())
+        last = list.Count() - 1;
+    if (last <= first)
+        return;
+    NumeralNameKeys keys;
+    keys.Reserve(last - first + 1);
+    for (int i = first; i <= last; ++i)
+        keys.Add(list.Get(i));
+    list.CustomSortRange(first, last, [&keys, first](const TMyWStrings &, int a, int b) {
+        return keys.Compare(a - first, b - first);
+    });
+}
