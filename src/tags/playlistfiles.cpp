@@ -1,0 +1,437 @@
+#include "tags/playlistfiles.h"
+
+#include "lists/textencoding.h"
+#include "platform/codepage.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <map>
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// Splits at CR LF, CR or LF, as the string list reads a text; a final line break opens no line.
+QList<QStringView> SplitLines(QStringView text)
+{
+    QList<QStringView> lines;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype start = i;
+        while (i < n && text[i] != u'\r' && text[i] != u'\n')
+            ++i;
+        lines.append(text.sliced(start, i - start));
+        if (i < n && text[i] == u'\r')
+            ++i;
+        if (i < n && text[i] == u'\n')
+            ++i;
+    }
+    return lines;
+}
+
+QStringView WithoutBom(QStringView text)
+{
+    return (!text.isEmpty() && text.front() == QChar(0xFEFF)) ? text.sliced(1) : text;
+}
+
+bool EqualsIgnoringCase(QStringView a, QStringView b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+// The section name of a header line, or an empty view when the line is no header.
+QStringView SectionName(QStringView line)
+{
+    QStringView t = line.trimmed();
+    if (!t.startsWith(u'['))
+        return {};
+    QStringView rest = t.sliced(1);
+    while (!rest.isEmpty() && rest.front().isSpace())
+        rest = rest.sliced(1);
+    const qsizetype close = rest.indexOf(u']');
+    if (close <= 0)
+        return {};
+    return rest.first(close).trimmed();
+}
+
+bool WriteBytes(const QString &fileName, const QByteArray &bytes)
+{
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// ANSI when every line survives windows-932 unchanged, else UTF-8 with a byte-order mark.
+bool WriteAnsiOrUtf8(const QString &fileName, const QStringList &lines)
+{
+    QString text;
+    qsizetype total = 0;
+    for (const QString &line : lines)
+        total += line.size() + 2;
+    text.reserve(total);
+    for (const QString &line : lines) {
+        text += line;
+        text += kCrLf;
+    }
+    if (FitsAnsiExactly(text))
+        return WriteBytes(fileName, platform::WideToAnsi(text));
+    return WriteBytes(fileName, EncodeText(text, TextEncoding::Utf8Bom));
+}
+
+int ParseCount(QStringView value)
+{
+    bool ok = false;
+    const qlonglong n = value.trimmed().toLongLong(&ok);
+    if (!ok || n <= 0)
+        return 0;
+    return int(std::min<qlonglong>(n, 0x7FFFFFFF));
+}
+
+// The number N of a key "FileN" (decimal digits only), or 0.
+int FileKeyNumber(QStringView key)
+{
+    if (key.size() < 5 || !key.first(4).startsWith(u"file", Qt::CaseInsensitive))
+        return 0;
+    const QStringView digits = key.sliced(4);
+    if (digits.size() > 10)
+        return 0;
+    qint64 n = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return 0;
+        n = n * 10 + (c.unicode() - u'0');
+    }
+    return n > 0x7FFFFFFF ? 0 : int(n);
+}
+
+const struct {
+    QStringView name;
+    char16_t ch;
+} kEntities[] = {
+    {u"amp", u'&'}, {u"apos", u'\''}, {u"quot", u'"'}, {u"lt", u'<'}, {u"gt", u'>'},
+};
+
+} // namespace
+
+PlaylistFormat PlaylistFormatOf(QStringView fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(u'.');
+    if (dot < 0 || fileName.indexOf(u'/', dot) >= 0)
+        return PlaylistFormat::None;
+    const QStringView ext = fileName.sliced(dot);
+    if (EqualsIgnoringCase(ext, u".m3u"))
+        return PlaylistFormat::M3U;
+    if (EqualsIgnoringCase(ext, u".m3u8"))
+        return PlaylistFormat::M3U8;
+    if (EqualsIgnoringCase(ext, u".pls"))
+        return PlaylistFormat::PLS;
+    if (EqualsIgnoringCase(ext, u".wpl"))
+        return PlaylistFormat::WPL;
+    return PlaylistFormat::None;
+}
+
+QStringView TrimEntry(QStringView text)
+{
+    qsizetype a = 0, b = text.size();
+    while (a < b && text[a].unicode() <= 32)
+        ++a;
+    while (b > a && text[b - 1].unicode() <= 32)
+        --b;
+    return text.sliced(a, b - a);
+}
+
+QStringList ParseM3UText(QStringView text)
+{
+    const QList<QStringView> lines = SplitLines(WithoutBom(text));
+    QStringList out;
+    out.reserve(lines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView t = TrimEntry(lines[i]);
+        if (i == 0 && t == u"#EXTM3U")
+            continue;
+        if (t.startsWith(u"#EXTINF:"))
+            continue;
+        out.append(lines[i].toString());
+    }
+    return out;
+}
+
+QStringList ParsePLSText(QStringView text)
+{
+    const QList<QStringView> lines = SplitLines(WithoutBom(text));
+    // The first section named "playlist" is the one; later ones are not read.
+    qsizetype begin = -1, end = lines.size();
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringView name = SectionName(lines[i]);
+        if (name.isEmpty())
+            continue;
+        if (begin >= 0) {
+            end = i;
+            break;
+        }
+        if (EqualsIgnoringCase(name, u"playlist"))
+            begin = i + 1;
+    }
+    if (begin < 0)
+        return {};
+    int count = 0;
+    bool countSeen = false;
+    std::map<int, QStringView> files;  // the lowest line of a key wins
+    for (qsizetype i = end - 1; i >= begin; --i) {
+        const QStringView line = lines[i];
+        const qsizetype eq = line.indexOf(u'=');
+        if (eq <= 0)
+            continue;
+        const QStringView key = line.first(eq).trimmed();
+        const QStringView value = line.sliced(eq + 1);
+        if (EqualsIgnoringCase(key, u"NumberOfEntries")) {
+            if (!countSeen) {
+                countSeen = true;
+                count = ParseCount(value);
+            }
+        } else if (const int n = FileKeyNumber(key); n > 0) {
+            files.try_emplace(n, value);
+        }
+    }
+    // Only the keys that exist are visited, so a huge NumberOfEntries costs nothing.
+    QStringList out;
+    int next = 1;
+    for (const auto &[n, value] : files) {
+        if (n > count)
+            break;
+        for (; next < n; ++next)
+            out.append(QString());
+        out.append(value.toString());
+        next = n + 1;
+    }
+    return out;
+}
+
+QStringList ParseWPLText(QStringView text)
+{
+    const QList<QStringView> lines = SplitLines(WithoutBom(text));
+    QStringList reversed;
+    bool inSeq = false;
+    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
+        const QStringView t = TrimEntry(lines[i]);
+        if (!inSeq) {
+            inSeq = EqualsIgnoringCase(t, u"</seq>");
+            continue;
+        }
+        if (EqualsIgnoringCase(t, u"<seq>"))
+            break;
+        if (!t.startsWith(u"<media", Qt::CaseInsensitive))
+            continue;
+        QStringView value;
+        // The src attribute where it can be found, else the first quoted text.
+        qsizetype at = -1;
+        for (qsizetype k = t.indexOf(u"src", 0, Qt::CaseInsensitive); k >= 0;
+             k = t.indexOf(u"src", k + 3, Qt::CaseInsensitive)) {
+            if (k > 0 && t[k - 1].unicode() > 32)
+                continue;
+            qsizetype j = k + 3;
+            while (j < t.size() && t[j].unicode() <= 32)
+                ++j;
+            if (j >= t.size() || t[j] != u'=')
+                continue;
+            ++j;
+            while (j < t.size() && t[j].unicode() <= 32)
+                ++j;
+            if (j < t.size() && (t[j] == u'"' || t[j] == u'\'')) {
+                at = j;
+                break;
+            }
+        }
+        if (at < 0)
+            at = t.indexOf(u'"');
+        if (at >= 0) {
+            const qsizetype close = t.indexOf(t[at], at + 1);
+            if (close > at)
+                value = t.sliced(at + 1, close - at - 1);
+        }
+        reversed.append(UnescapeWplText(value));
+    }
+    std::reverse(reversed.begin(), reversed.end());
+    return reversed;
+}
+
+QStringList ReadPlaylistEntries(const QString &fileName)
+{
+    const PlaylistFormat format = PlaylistFormatOf(fileName);
+    if (format == PlaylistFormat::None)
+        return {};
+    const QFileInfo info(fileName);
+    if (!info.exists() || info.isDir())
+        return {};
+    TextEncoding enc = (format == PlaylistFormat::M3U8 || format == PlaylistFormat::WPL) ? TextEncoding::Utf8
+                                                                                         : TextEncoding::Auto;
+    const QString text = ReadTextFile(fileName, enc);
+    switch (format) {
+    case PlaylistFormat::M3U:
+    case PlaylistFormat::M3U8: return ParseM3UText(text);
+    case PlaylistFormat::PLS: return ParsePLSText(text);
+    case PlaylistFormat::WPL: return ParseWPLText(text);
+    default: return {};
+    }
+}
+
+QString EscapeWplText(QStringView text)
+{
+    QString out;
+    out.reserve(text.size() + 16);
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case u'&': out += u"&amp;"; break;
+        case u'\'': out += u"&apos;"; break;
+        case u'"': out += u"&quot;"; break;
+        case u'<': out += u"&lt;"; break;
+        case u'>': out += u"&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+QString UnescapeWplText(QStringView text)
+{
+    if (!text.contains(u'&'))
+        return text.toString();
+    QString out;
+    out.reserve(text.size());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i] != u'&') {
+            out += text[i];
+            continue;
+        }
+        // One pass: what an entity stands for is never read again, so "&amp;lt;" gives "&lt;".
+        const qsizetype semi = text.indexOf(u';', i + 1);
+        if (semi < 0 || semi - i > 12) {
+            out += text[i];
+            continue;
+        }
+        const QStringView name = text.sliced(i + 1, semi - i - 1);
+        bool done = false;
+        for (const auto &e : kEntities) {
+            if (name == e.name) {
+                out += QChar(e.ch);
+                done = true;
+                break;
+            }
+        }
+        if (!done && name.size() >= 2 && name[0] == u'#') {
+            const bool hex = name[1] == u'x' || name[1] == u'X';
+            const QStringView digits = name.sliced(hex ? 2 : 1);
+            bool ok = !digits.isEmpty();
+            for (QChar c : digits) {
+                const bool digit = c >= u'0' && c <= u'9';
+                const bool letter = (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+                ok = ok && (digit || (hex && letter));
+            }
+            const uint value = ok ? digits.toUInt(&ok, hex ? 16 : 10) : 0;
+            if (ok && value > 0 && value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF)) {
+                const char32_t cp = char32_t(value);
+                out += QString::fromUcs4(&cp, 1);
+                done = true;
+            }
+        }
+        if (done)
+            i = semi;
+        else
+            out += text[i];
+    }
+    return out;
+}
+
+bool FitsAnsiExactly(QStringView text)
+{
+    bool usedDefault = false;
+    const QByteArray bytes = platform::WideToAnsi(text, '?', &usedDefault);
+    return !usedDefault && platform::AnsiToWide(bytes) == text;
+}
+
+QString WithPlaylistExtension(const QString &fileName, QStringView extension)
+{
+    return fileName.endsWith(extension) ? fileName : fileName + extension.toString();
+}
+
+QString M3UText(const TMyWStrings &entries)
+{
+    QString text;
+    for (int i = 0; i < entries.Count(); ++i) {
+        text += entries.Get(i);
+        text += kCrLf;
+    }
+    return text;
+}
+
+QString WPLText(const TMyWStrings &entries)
+{
+    QString text;
+    text += u"<?wpl version=\"1.0\"?>\r\n<smil>\r\n    <body>\r\n        <seq>\r\n";
+    for (int i = 0; i < entries.Count(); ++i) {
+        text += u"            <media src=\"";
+        text += EscapeWplText(entries.Get(i));
+        text += u"\"/>\r\n";
+    }
+    text += u"        </seq>\r\n    </body>\r\n</smil>\r\n";
+    return text;
+}
+
+bool SaveM3U(const TMyWStrings &entries, const QString &fileName)
+{
+    return WriteAnsiOrUtf8(WithPlaylistExtension(fileName, u".m3u"), entries.ToStringList());
+}
+
+bool SaveM3U8(const TMyWStrings &entries, const QString &fileName, bool withBom)
+{
+    return WriteBytes(WithPlaylistExtension(fileName, u".m3u8"),
+                      EncodeText(M3UText(entries), withBom ? TextEncoding::Utf8Bom : TextEncoding::Utf8));
+}
+
+bool SavePLS(const TMyWStrings &entries, const QString &fileName)
+{
+    const QString name = WithPlaylistExtension(fileName, u".pls");
+    TextEncoding enc = TextEncoding::Auto;
+    const QString old = ReadTextFile(name, enc);
+    // Every section named "playlist" goes (a stale second copy would shadow nothing, but a
+    // reader meeting the old one first would get the old entries); the rest keeps its lines.
+    QStringList lines;
+    bool dropping = false;
+    for (QStringView line : SplitLines(WithoutBom(old))) {
+        const QStringView section = SectionName(line);
+        if (!section.isEmpty())
+            dropping = EqualsIgnoringCase(section, u"playlist");
+        if (!dropping)
+            lines.append(line.toString());
+    }
+    lines.reserve(lines.size() + entries.Count() + 3);
+    lines.append(QStringLiteral("[playlist]"));
+    lines.append(QStringLiteral("NumberOfEntries=%1").arg(entries.Count()));
+    for (int i = 0; i < entries.Count(); ++i)
+        lines.append(QStringLiteral("File%1=").arg(i + 1) + entries.Get(i));
+    lines.append(QString());
+    return WriteAnsiOrUtf8(name, lines);
+}
+
+bool SaveWPL(const TMyWStrings &entries, const QString &fileName)
+{
+    return WriteBytes(WithPlaylistExtension(fileName, u".wpl"), EncodeText(WPLText(entries), TextEncoding::Utf8));
+}
+
+bool SavePlaylistByExtension(TMyWStrings &entries, const QString &fileName)
+{
+    switch (PlaylistFormatOf(fileName)) {
+    case PlaylistFormat::M3U: return SaveM3U(entries, fileName);
+    case PlaylistFormat::M3U8: return SaveM3U8(entries, fileName, false);
+    case PlaylistFormat::PLS: return SavePLS(entries, fileName);
+    case PlaylistFormat::WPL: return SaveWPL(entries, fileName);
+    default: return entries.SaveToFile(fileName);
+    }
+}
