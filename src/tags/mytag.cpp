@@ -1,0 +1,526 @@
+#include "tags/mytag.h"
+
+#include "platform/files.h"
+#include "platform/regularfile.h"
+#include "tags/mediameasure.h"
+#include "tags/mytagid3.h"
+#include "tags/mytagwma.h"
+
+#include <QTimeZone>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// Where the open file's bytes come from: the file itself or bytes standing in for it.
+class TMyCustomTag::Source {
+public:
+    virtual ~Source() = default;
+    // Bytes read into buffer at the offset (fewer at the end), or -1.
+    virtual qint64 ReadAt(qint64 offset, char *buffer, qint64 n) = 0;
+};
+
+namespace {
+
+class FileSource final : public TMyCustomTag::Source {
+public:
+    platform::RegularFile file;
+    qint64 ReadAt(qint64 offset, char *buffer, qint64 n) override { return file.ReadAt(offset, buffer, n); }
+};
+
+class BytesSource final : public TMyCustomTag::Source {
+public:
+    explicit BytesSource(const QByteArray &b) : bytes(b) {}
+    QByteArray bytes;
+    qint64 ReadAt(qint64 offset, char *buffer, qint64 n) override
+    {
+        if (offset < 0 || n < 0)
+            return -1;
+        if (offset >= bytes.size())
+            return 0;
+        const qint64 count = std::min<qint64>(n, bytes.size() - offset);
+        std::memcpy(buffer, bytes.constData() + offset, size_t(count));
+        return count;
+    }
+};
+
+// Name parts of a path; "/" is the only separator.
+// TODO: switch to the shared path functions of lists/fileutils.h once they are in.
+struct NameParts {
+    QString path;      // folder with the separator
+    QString folder;    // folder without it (the root keeps its "/")
+    QString name;
+    QString baseName;
+    QString extension;
+};
+
+NameParts SplitName(const QString &fileName)
+{
+    NameParts p;
+    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
+    p.path = fileName.left(slash + 1);
+    p.name = fileName.mid(slash + 1);
+    if (slash > 0)
+        p.folder = fileName.left(slash);
+    else if (slash == 0)
+        p.folder = QStringLiteral("/");
+    const qsizetype dot = p.name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0) {
+        p.extension = p.name.mid(dot);
+        p.baseName = p.name.left(dot);
+    } else {
+        p.baseName = p.name;
+    }
+    return p;
+}
+
+QDateTime FromFileTime(qint64 fileTime)
+{
+    if (fileTime <= 0)
+        return {};
+    constexpr qint64 kUnixEpochAsFileTime = 116444736000000000LL;
+    return QDateTime::fromMSecsSinceEpoch((fileTime - kUnixEpochAsFileTime) / 10000, QTimeZone::utc());
+}
+
+} // namespace
+
+int DurationSecondsUp(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return 0;
+    const double whole = seconds >= 0 ? std::ceil(seconds) : std::floor(seconds);
+    return int(std::clamp(whole, -2147483648.0, 2147483647.0));
+}
+
+int DurationSecondsNearest(double seconds)
+{
+    if (!std::isfinite(seconds))
+        return 0;
+    return int(std::clamp(std::round(seconds), -2147483648.0, 2147483647.0));
+}
+
+QString SizeTextOf(qint64 s)
+{
+    if (s < 1024)
+        return QStringLiteral("%1B").arg(s);
+    const qint64 k = (s + 1023) / 1024;
+    if (s < 1048576)
+        return QStringLiteral("%1KB").arg(k);
+    if (s < 1073741824)
+        return QString::number(std::floor(double(k) / 1024.0 * 10.0) / 10.0, 'f', 1) + QStringLiteral("MB");
+    return QString::number(std::floor(double(k) / 1048576.0 * 100.0) / 100.0, 'f', 2) + QStringLiteral("GB");
+}
+
+TMyCustomTag::TMyCustomTag() = default;
+
+TMyCustomTag::TMyCustomTag(const QString &fileName)
+{
+    TMyCustomTag::ReadFromFile(fileName);
+}
+
+TMyCustomTag::TMyCustomTag(const TMyCustomTag &tag) : TObject()
+{
+    TMyCustomTag::Assign(tag);
+}
+
+TMyCustomTag::TMyCustomTag(const TMyTagValue &v)
+{
+    SetFileName(v.FileName);
+    FileSize = v.FileSize;
+    FileWriteTime = v.FileWriteTime;
+    FileCreateTime = v.FileCreateTime;
+    MediaDuration = v.MediaDuration;
+    MediaLength = DurationSecondsNearest(v.MediaDuration);
+    VideoWidth = v.VideoWidth;
+    VideoHeight = v.VideoHeight;
+    VideoFrameRate = v.VideoFrameRate;
+    Album = v.Album;
+    AlbumArtist = v.AlbumArtist;
+    Artist = v.Artist;
+    Composer = v.Composer;
+    Conductor = v.Conductor;
+    Director = v.Director;
+    Genre = v.Genre;
+    OriginalAlbum = v.OriginalAlbum;
+    OriginalArtist = v.OriginalArtist;
+    OriginalLyricist = v.OriginalLyricist;
+    Publisher = v.Publisher;
+    Producer = v.Producer;
+    OriginalReleaseTime = v.OriginalReleaseTime;
+    OriginalReleaseYear = v.OriginalReleaseYear;
+    ContentGroup = v.ContentGroup;
+    PartOfSet = v.PartOfSet;
+    Subtitle = v.Subtitle;
+    Title = v.Title;
+    Track = v.Track;
+    ModifiedBy = v.ModifiedBy;
+    Writer = v.Writer;
+    Year = v.Year;
+    UserText = v.UserText;
+    UserUrl = v.UserUrl;
+    Lyrics = v.Lyrics;
+    Comment = v.Comment;
+    const platform::FileStatus file = platform::GetFileStatus(FileName);
+    FileFound = !FileName.isEmpty() && file.exists && !file.isDir;
+    FolderFound = !FilePath.isEmpty() && platform::GetFileStatus(FilePath).isDir;
+}
+
+TMyCustomTag &TMyCustomTag::operator=(const TMyCustomTag &tag)
+{
+    if (this != &tag)
+        Assign(tag);
+    return *this;
+}
+
+TMyCustomTag::~TMyCustomTag() = default;
+
+void TMyCustomTag::SetFileName(const QString &fileName)
+{
+    FileName = fileName;
+    NameParts p = SplitName(fileName);
+    FilePath = std::move(p.path);
+    Folder = std::move(p.folder);
+    Name = std::move(p.name);
+    BaseName = std::move(p.baseName);
+    Extension = std::move(p.extension);
+}
+
+void TMyCustomTag::ReadFromFile(const QString &fileName)
+{
+    CloseFile();
+    SetFileName(fileName);
+    FileSize = 0;
+    FileWriteTime = 0;
+    FileCreateTime = 0;
+    FileFound = false;
+    FolderFound = false;
+    if (fileName.isEmpty())
+        return;
+
+    auto source = std::make_unique<FileSource>();
+    if (source->file.Open(fileName)) {
+        FileSize = source->file.Size();
+        FileWriteTime = source->file.WriteTime();
+        FileCreateTime = source->file.CreateTime();
+        FileFound = true;
+        m_source = std::move(source);
+    } else {
+        // Not readable as a regular file: still tell what is there (a FIFO exists, a folder is
+        // no file), without opening it.
+        const platform::FileStatus facts = platform::GetFileStatus(fileName);
+        FileFound = facts.exists && !facts.isDir;
+        FileWriteTime = facts.writeTime;
+        FileCreateTime = facts.creationTime;
+    }
+    FolderFound = !FilePath.isEmpty() && platform::GetFileStatus(FilePath).isDir;
+}
+
+void TMyCustomTag::OpenBytes(const QString &fileName, const QByteArray &bytes)
+{
+    CloseFile();
+    SetFileName(fileName);
+    FileSize = bytes.size();
+    FileWriteTime = 0;
+    FileCreateTime = 0;
+    FileFound = true;
+    FolderFound = true;
+    m_source = std::make_unique<BytesSource>(bytes);
+}
+
+void TMyCustomTag::TakeOpenFile(TMyCustomTag &owner)
+{
+    CloseFile();
+    SetFileName(owner.FileName);
+    FileSize = owner.FileSize;
+    FileWriteTime = owner.FileWriteTime;
+    FileCreateTime = owner.FileCreateTime;
+    FileFound = owner.FileFound;
+    FolderFound = owner.FolderFound;
+    m_source = std::move(owner.m_source);
+    m_position = owner.m_position;
+    owner.CloseFile();
+}
+
+void TMyCustomTag::CloseFile()
+{
+    m_source.reset();
+    m_position = 0;
+    m_buffer = QByteArray();
+}
+
+qint64 TMyCustomTag::ReadHead(qint64 n)
+{
+    m_buffer = QByteArray();
+    if (!m_source || n <= 0)
+        return 0;
+    const qint64 left = FileSize - m_position;
+    n = std::min(n, left);
+    if (n <= 0)
+        return 0;
+    m_buffer = QByteArray(qsizetype(n + 2), '\0');
+    const qint64 got = m_source->ReadAt(m_position, m_buffer.data(), n);
+    if (got <= 0) {
+        m_buffer = QByteArray();
+        return 0;
+    }
+    m_buffer.resize(qsizetype(got));
+    m_position += got;
+    return got;
+}
+
+qint64 TMyCustomTag::ReadAt(qint64 offset, qint64 n)
+{
+    m_buffer = QByteArray();
+    if (!m_source || FileSize <= 0 || offset < 0 || offset > FileSize || n <= 0)
+        return 0;
+    n = std::min(n, FileSize - offset);
+    if (n <= 0)
+        return 0;
+    m_buffer = QByteArray(qsizetype(n + 2), '\0');
+    const qint64 got = m_source->ReadAt(offset, m_buffer.data(), n);
+    if (got <= 0) {
+        m_buffer = QByteArray();
+        return 0;
+    }
+    m_buffer.resize(qsizetype(got));
+    m_position = offset + got;
+    return got;
+}
+
+qint64 TMyCustomTag::ReadTail(qint64 n)
+{
+    if (n < 0)
+        n = 0;
+    if (FileSize >= n)
+        return ReadAt(FileSize - n, n);
+    m_position = 0;
+    return ReadHead(FileSize);
+}
+
+void TMyCustomTag::ClearTagFields()
+{
+    TagVersion.clear();
+    Album.clear();
+    AlbumArtist.clear();
+    Artist.clear();
+    Composer.clear();
+    Conductor.clear();
+    Director.clear();
+    Genre.clear();
+    OriginalAlbum.clear();
+    OriginalArtist.clear();
+    OriginalLyricist.clear();
+    Publisher.clear();
+    Producer.clear();
+    OriginalReleaseTime.clear();
+    OriginalReleaseYear.clear();
+    ContentGroup.clear();
+    PartOfSet.clear();
+    Subtitle.clear();
+    Title.clear();
+    Track.clear();
+    ModifiedBy.clear();
+    Writer.clear();
+    Year.clear();
+    UserText.clear();
+    Lyrics.clear();
+    Comment.clear();
+    UserUrl.clear();
+    VideoWidth = 0;
+    VideoHeight = 0;
+    VideoFrameRate = 0;
+    MediaDuration = -1.0;
+}
+
+void TMyCustomTag::CopyTextFields(const TMyCustomTag &t)
+{
+    Album = t.Album;
+    AlbumArtist = t.AlbumArtist;
+    Artist = t.Artist;
+    Composer = t.Composer;
+    Conductor = t.Conductor;
+    Director = t.Director;
+    Genre = t.Genre;
+    OriginalAlbum = t.OriginalAlbum;
+    OriginalArtist = t.OriginalArtist;
+    OriginalLyricist = t.OriginalLyricist;
+    Publisher = t.Publisher;
+    Producer = t.Producer;
+    OriginalReleaseTime = t.OriginalReleaseTime;
+    OriginalReleaseYear = t.OriginalReleaseYear;
+    ContentGroup = t.ContentGroup;
+    PartOfSet = t.PartOfSet;
+    Subtitle = t.Subtitle;
+    Title = t.Title;
+    Track = t.Track;
+    ModifiedBy = t.ModifiedBy;
+    Writer = t.Writer;
+    Year = t.Year;
+    UserText = t.UserText;
+    Lyrics = t.Lyrics;
+    Comment = t.Comment;
+    UserUrl = t.UserUrl;
+}
+
+void TMyCustomTag::Assign(const TMyCustomTag &t)
+{
+    SetFileName(t.FileName);
+    FileSize = t.FileSize;
+    FileWriteTime = t.FileWriteTime;
+    FileCreateTime = t.FileCreateTime;
+    MediaDuration = t.MediaDuration;
+    MediaLength = DurationSecondsNearest(t.MediaDuration);
+    VideoWidth = t.VideoWidth;
+    VideoHeight = t.VideoHeight;
+    VideoFrameRate = t.VideoFrameRate;
+    TagVersion = t.TagVersion;
+    CopyTextFields(t);
+    FileFound = t.FileFound;
+    FolderFound = t.FolderFound;
+}
+
+void TMyCustomTag::AssignValue(const TMyTagValue &value)
+{
+    const TMyCustomTag built(value);
+    Assign(built);
+}
+
+TMyTagValue TMyCustomTag::GetValue() const
+{
+    TMyTagValue v;
+    v.FileName = FileName;
+    v.FileSize = FileSize;
+    v.FileWriteTime = FileWriteTime;
+    v.FileCreateTime = FileCreateTime;
+    v.MediaLength = MediaLength;
+    v.MediaDuration = MediaDuration;
+    v.VideoWidth = VideoWidth;
+    v.VideoHeight = VideoHeight;
+    v.VideoFrameRate = VideoFrameRate;
+    v.Album = Album;
+    v.AlbumArtist = AlbumArtist;
+    v.Artist = Artist;
+    v.Composer = Composer;
+    v.Conductor = Conductor;
+    v.Director = Director;
+    v.Genre = Genre;
+    v.OriginalAlbum = OriginalAlbum;
+    v.OriginalArtist = OriginalArtist;
+    v.OriginalLyricist = OriginalLyricist;
+    v.Publisher = Publisher;
+    v.Producer = Producer;
+    v.OriginalReleaseTime = OriginalReleaseTime;
+    v.OriginalReleaseYear = OriginalReleaseYear;
+    v.ContentGroup = ContentGroup;
+    v.PartOfSet = PartOfSet;
+    v.Subtitle = Subtitle;
+    v.Title = TitleOrName();
+    v.Track = Track;
+    v.ModifiedBy = ModifiedBy;
+    v.Writer = Writer;
+    v.Year = Year;
+    v.UserText = UserText;
+    v.UserUrl = UserUrl;
+    v.Lyrics = Lyrics;
+    v.Comment = Comment;
+    return v;
+}
+
+QString TMyCustomTag::TitleOrName() const
+{
+    return Title.isEmpty() ? BaseName : Title;
+}
+
+QString TMyCustomTag::SizeText() const
+{
+    return SizeTextOf(FileSize);
+}
+
+QDateTime TMyCustomTag::WriteDateTime() const
+{
+    return FromFileTime(FileWriteTime);
+}
+
+QDateTime TMyCustomTag::CreateDateTime() const
+{
+    return FromFileTime(FileCreateTime);
+}
+
+QString TMyCustomTag::WriteTimeText() const
+{
+    const QDateTime utc = WriteDateTime();
+    if (!utc.isValid())
+        return {};
+    const QDateTime local = utc.toLocalTime();
+    const QDate date = local.date();
+    // The two-second DOS date and time covers 1980 to 2107.
+    if (!date.isValid() || date.year() < 1980 || date.year() > 2107)
+        return {};
+    const QTime t = local.time();
+    const QTime dos(t.hour(), t.minute(), t.second() & ~1);
+    QString text = date.toString(QStringLiteral("yyyy/MM/dd"));
+    if (dos != QTime(0, 0))
+        text += QLatin1Char(' ') + dos.toString(QStringLiteral("H:mm:ss"));
+    return text;
+}
+
+// TMyTag
+
+void TMyTag::ReadFromFile(const QString &fileName)
+{
+    TMyCustomTag::ReadFromFile(fileName);
+    ReadOpened();
+}
+
+void TMyTag::ReadFromBytes(const QString &fileName, const QByteArray &bytes)
+{
+    OpenBytes(fileName, bytes);
+    ReadOpened();
+}
+
+void TMyTag::ReadOpened()
+{
+    const QString ext = Extension.toLower();
+    std::unique_ptr<TMyCustomTag> reader;
+    if (ext == QLatin1String(".mp3")) {
+        auto id3 = std::make_unique<TMyTagID3>();
+        id3->ReadOpenedBy(*this);
+        reader = std::move(id3);
+    } else if (ext == QLatin1String(".wma") || ext == QLatin1String(".wmv")) {
+        auto wma = std::make_unique<TMyTagWMA>();
+        wma->ReadOpenedBy(*this);
+        reader = std::move(wma);
+    } else {
+        ClearTagFields();
+        reader = std::make_unique<TMyCustomTag>();
+        reader->SetFileName(FileName);
+    }
+    // Whatever the reader did, the file is closed now.
+    CloseFile();
+
+    const QString userText = UserText;
+    const QString userUrl = UserUrl;
+    TagVersion = reader->TagVersion;
+    CopyTextFields(*reader);
+    Title = reader->TitleOrName();
+    UserText = userText;  // these two are not taken from the readers
+    UserUrl = userUrl;
+}
+
+// TMyTag2
+
+void TMyTag2::ReadFromFile(const QString &fileName)
+{
+    TMyTag::ReadFromFile(fileName);
+    ReadMediaInfo();
+}
+
+void TMyTag2::ReadMediaInfo()
+{
+    const TMediaInfo info = GetMediaInfo(FileName);
+    MediaDuration = info.Duration;
+    MediaLength = DurationSecondsUp(info.Duration);
+    VideoWidth = info.Width;
+    VideoHeight = info.Height;
+    VideoFrameRate = info.FrameRate;
+}

@@ -1,0 +1,394 @@
+#include "tags/mytagid3.h"
+
+#include "platform/codepage.h"
+
+#include <cstring>
+
+namespace {
+
+using uchar8 = unsigned char;
+
+quint32 SyncSafe(const uchar8 *p, int n)
+{
+    quint32 v = 0;
+    for (int i = 0; i < n; ++i)
+        v = (v << 7) | (p[i] & 0x7F);
+    return v;
+}
+
+quint32 BigEndian(const uchar8 *p, int n)
+{
+    quint32 v = 0;
+    for (int i = 0; i < n; ++i)
+        v = (v << 8) | p[i];
+    return v;
+}
+
+// Removes unsynchronisation in place (every 00 right after an FF is dropped); the new length.
+qint64 RemoveUnsync(uchar8 *data, qint64 n)
+{
+    qint64 out = 0;
+    for (qint64 i = 0; i < n; ++i) {
+        data[out++] = data[i];
+        if (data[i] == 0xFF && i + 1 < n && data[i + 1] == 0)
+            ++i;
+    }
+    return out;
+}
+
+QByteArrayView UpToZeroByte(QByteArrayView b)
+{
+    const qsizetype z = b.indexOf('\0');
+    return z < 0 ? b : b.first(z);
+}
+
+QString AnsiText(QByteArrayView b)
+{
+    return platform::AnsiToWide(UpToZeroByte(b));
+}
+
+QString Utf8Text(QByteArrayView b)
+{
+    return QString::fromUtf8(UpToZeroByte(b));
+}
+
+// UTF-16 up to the first zero character; an odd last byte is dropped.
+QString Utf16Text(QByteArrayView b, bool bigEndian)
+{
+    const qsizetype units = b.size() / 2;
+    QString text;
+    text.reserve(units);
+    const auto *p = reinterpret_cast<const uchar8 *>(b.data());
+    for (qsizetype i = 0; i < units; ++i) {
+        const char16_t u = bigEndian ? char16_t((p[2 * i] << 8) | p[2 * i + 1])
+                                     : char16_t(p[2 * i] | (p[2 * i + 1] << 8));
+        if (u == 0)
+            break;
+        text.append(QChar(u));
+    }
+    return text;
+}
+
+// The text of bytes in one of the four ID3 encodings; any other encoding gives an empty text.
+QString DecodeText(int encoding, QByteArrayView b)
+{
+    switch (encoding) {
+    case 0:
+        return AnsiText(b);
+    case 1:
+    case 2: {
+        const auto *p = reinterpret_cast<const uchar8 *>(b.data());
+        if (b.size() >= 3 && p[0] == 0xEF && p[1] == 0xBB && p[2] == 0xBF)
+            return Utf8Text(b.sliced(3));
+        if (b.size() >= 2 && p[0] == 0xFF && p[1] == 0xFE)
+            return Utf16Text(b.sliced(2), false);
+        if (b.size() >= 2 && p[0] == 0xFE && p[1] == 0xFF)
+            return Utf16Text(b.sliced(2), true);
+        return Utf16Text(b, encoding == 2);
+    }
+    case 3:
+        return Utf8Text(b);
+    default:
+        return {};
+    }
+}
+
+// Index just past the terminator of a description, or -1 when there is none: two zero bytes at
+// an even distance from the start for the UTF-16 encodings, else one zero byte.
+qsizetype TerminatorEnd(int encoding, QByteArrayView b)
+{
+    if (encoding == 1 || encoding == 2) {
+        for (qsizetype i = 0; i + 1 < b.size(); i += 2)
+            if (b[i] == 0 && b[i + 1] == 0)
+                return i + 2;
+        return -1;
+    }
+    const qsizetype z = b.indexOf('\0');
+    return z < 0 ? -1 : z + 1;
+}
+
+// The value after a description and its terminator; empty without a terminator.
+QString ValueAfterDescription(int encoding, QByteArrayView rest)
+{
+    const qsizetype end = TerminatorEnd(encoding, rest);
+    return end < 0 ? QString() : DecodeText(encoding, rest.sliced(end));
+}
+
+void Join(QString &field, const QString &value)
+{
+    if (value.isEmpty())
+        return;
+    if (field.isEmpty())
+        field = value;
+    else
+        field += QStringLiteral("\r\r") + value;
+}
+
+enum class FrameKind { Text, Comment, UserText, UserUrl };
+
+struct FrameRule {
+    const char *id;     // versions 3 and 4
+    const char *id22;   // version 2 (empty: none)
+    QString TMyCustomTag::*field;
+    FrameKind kind;
+};
+
+const FrameRule kFrames[] = {
+    {"COMM", "COM", &TMyCustomTag::Comment, FrameKind::Comment},
+    {"USLT", "ULT", &TMyCustomTag::Lyrics, FrameKind::Comment},
+    {"WXXX", "", &TMyCustomTag::UserUrl, FrameKind::UserUrl},
+    {"TXXX", "TXX", &TMyCustomTag::UserText, FrameKind::UserText},
+    {"TALB", "TAL", &TMyCustomTag::Album, FrameKind::Text},
+    {"TPE2", "TP2", &TMyCustomTag::AlbumArtist, FrameKind::Text},
+    {"TPE1", "TP1", &TMyCustomTag::Artist, FrameKind::Text},
+    {"TCOM", "TCM", &TMyCustomTag::Composer, FrameKind::Text},
+    {"TPE3", "TP3", &TMyCustomTag::Conductor, FrameKind::Text},
+    {"TCON", "TCN", &TMyCustomTag::Genre, FrameKind::Text},
+    {"TOAL", "TOT", &TMyCustomTag::OriginalAlbum, FrameKind::Text},
+    {"TOPE", "TOA", &TMyCustomTag::OriginalArtist, FrameKind::Text},
+    {"TOLY", "TOL", &TMyCustomTag::OriginalLyricist, FrameKind::Text},
+    {"TPUB", "TPB", &TMyCustomTag::Publisher, FrameKind::Text},
+    {"TDAT", "TDA", &TMyCustomTag::OriginalReleaseTime, FrameKind::Text},
+    {"TORY", "TOR", &TMyCustomTag::OriginalReleaseYear, FrameKind::Text},
+    {"TIT1", "TT1", &TMyCustomTag::ContentGroup, FrameKind::Text},
+    {"TPOS", "TPA", &TMyCustomTag::PartOfSet, FrameKind::Text},
+    {"TIT3", "TT3", &TMyCustomTag::Subtitle, FrameKind::Text},
+    {"TIT2", "TT2", &TMyCustomTag::Title, FrameKind::Text},
+    {"TRCK", "TRK", &TMyCustomTag::Track, FrameKind::Text},
+    {"TPE4", "TP4", &TMyCustomTag::ModifiedBy, FrameKind::Text},
+    {"TEXT", "TXT", &TMyCustomTag::Writer, FrameKind::Text},
+    {"TYER", "TYE", &TMyCustomTag::Year, FrameKind::Text},
+};
+
+const FrameRule *FindRule(const uchar8 *id, int idLength)
+{
+    for (const FrameRule &rule : kFrames) {
+        const char *want = idLength == 3 ? rule.id22 : rule.id;
+        if (std::strlen(want) == size_t(idLength) && std::memcmp(want, id, size_t(idLength)) == 0)
+            return &rule;
+    }
+    return nullptr;
+}
+
+void HandleFrame(TMyCustomTag &tag, const FrameRule &rule, QByteArrayView data)
+{
+    if (data.isEmpty())
+        return;
+    const int encoding = uchar8(data[0]);
+    const QByteArrayView rest = data.sliced(1);
+    QString &field = tag.*rule.field;
+    switch (rule.kind) {
+    case FrameKind::Text:
+        field = DecodeText(encoding, rest);
+        break;
+    case FrameKind::Comment:
+        // language (3 bytes), description, terminator, value
+        Join(field, rest.size() >= 3 ? ValueAfterDescription(encoding, rest.sliced(3)) : QString());
+        break;
+    case FrameKind::UserText:
+        Join(field, ValueAfterDescription(encoding, rest));
+        break;
+    case FrameKind::UserUrl: {
+        const qsizetype end = TerminatorEnd(encoding, rest);
+        if (end < 0)
+            break;
+        QByteArrayView url = rest.sliced(end);
+        while (!url.isEmpty()) {
+            const uchar8 c = uchar8(url[0]);
+            if (c >= 32 && c != 127 && c < 253)
+                break;
+            url = url.sliced(1);
+        }
+        Join(field, AnsiText(url));
+        break;
+    }
+    }
+}
+
+bool IsFrameIdStart(uchar8 c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+}
+
+} // namespace
+
+void TMyTagID3::ClearTagFields()
+{
+    TMyCustomTag::ClearTagFields();
+    m_family = 0;
+    m_major = 0;
+    m_revision = 0;
+    m_headerFlags = 0;
+    m_crc = 0;
+}
+
+void TMyTagID3::ReadFromFile(const QString &fileName)
+{
+    ClearTagFields();
+    TMyCustomTag::ReadFromFile(fileName);
+    ReadOpened();
+}
+
+void TMyTagID3::ReadFromBytes(const QString &fileName, const QByteArray &bytes)
+{
+    ClearTagFields();
+    OpenBytes(fileName, bytes);
+    ReadOpened();
+}
+
+void TMyTagID3::ReadOpenedBy(TMyCustomTag &owner)
+{
+    ClearTagFields();
+    TakeOpenFile(owner);
+    ReadOpened();
+}
+
+void TMyTagID3::ReadOpened()
+{
+    if (FileFound) {
+        uchar8 header[10] = {};
+        if (ReadHead(10) == 10) {
+            std::memcpy(header, ReadBuffer().constData(), 10);
+            if (std::memcmp(header, "ID3", 3) == 0)
+                ReadV2(header);
+            else
+                ReadV1();
+        } else {
+            ReadV1();
+        }
+    }
+    CloseFile();
+}
+
+void TMyTagID3::ReadV2(const uchar8 *header)
+{
+    m_family = 2;
+    m_major = header[3];
+    m_revision = header[4];
+    m_headerFlags = header[5];
+    const quint32 tagSize = SyncSafe(header + 6, 4);
+    TagVersion = QString::asprintf("2.%d.%d", m_major, m_revision);
+    if (m_major < 2 || m_major > 4)
+        return;  // a later major version changes the layout; its frames cannot be read
+    if (m_major == 2 && (m_headerFlags & 0x40))
+        return;  // a compressed v2.2 tag: no compression scheme was ever defined
+    // The read is limited to what the file holds, so a huge declared size allocates nothing big.
+    if (ReadAt(10, tagSize) < qint64(tagSize))
+        return;
+    QByteArray body = TakeReadBuffer();
+    ParseV2Body(body);
+}
+
+void TMyTagID3::ParseV2Body(QByteArray &body)
+{
+    auto *b = reinterpret_cast<uchar8 *>(body.data());
+    qint64 size = body.size();
+    const bool tagUnsync = (m_headerFlags & 0x80) != 0;
+    const bool extended = m_major >= 3 && (m_headerFlags & 0x40) != 0;
+
+    // Up to v2.3 the whole body is unsynchronised; in v2.4 each frame is, and frame sizes count
+    // the stored bytes.
+    if (tagUnsync && m_major <= 3)
+        size = RemoveUnsync(b, size);
+
+    qint64 pos = 0;
+    if (extended) {
+        if (size < 4)
+            return;
+        const quint32 e = BigEndian(b, 4);
+        if (m_major == 3) {
+            // size of what follows the size field: flags (2), padding size (4), CRC (4)
+            if (e < 6 || qint64(e) > size - 4)
+                return;
+            const quint32 padding = BigEndian(b + 6, 4);
+            if ((b[4] & 0x80) && e >= 10)
+                m_crc = BigEndian(b + 10, 4);
+            pos = qint64(e) + 4;
+            if (qint64(padding) > size - pos)
+                return;
+            size -= padding;
+        } else {
+            if (e < 6 || qint64(e) > size)
+                return;
+            pos = e;
+        }
+    }
+
+    const int headerLength = m_major == 2 ? 6 : 10;
+    const int idLength = m_major == 2 ? 3 : 4;
+    while (pos < size) {
+        const qint64 left = size - pos;
+        if (left < headerLength)
+            break;
+        uchar8 *frame = b + pos;
+        if (!IsFrameIdStart(frame[0]))
+            break;  // padding
+        qint64 stored;
+        uchar8 frameFlags = 0;
+        if (m_major == 2)
+            stored = BigEndian(frame + 3, 3);
+        else if (m_major == 3)
+            stored = BigEndian(frame + 4, 4);
+        else
+            stored = SyncSafe(frame + 4, 4);
+        if (m_major >= 3)
+            frameFlags = frame[9];
+        if (stored > left - headerLength)
+            break;  // a frame larger than what is left: the tag is damaged
+        const qint64 next = pos + headerLength + stored;
+
+        uchar8 *data = frame + headerLength;
+        qint64 length = stored;
+        qint64 extra = 0;
+        bool skip = false;
+        if (m_major == 3) {
+            const bool compressed = frameFlags & 0x80;
+            const bool encrypted = frameFlags & 0x40;
+            const bool grouped = frameFlags & 0x20;
+            extra = (compressed ? 4 : 0) + (encrypted ? 1 : 0) + (grouped ? 1 : 0);
+            skip = compressed || encrypted;
+        } else if (m_major == 4) {
+            const bool grouped = frameFlags & 0x40;
+            const bool compressed = frameFlags & 0x08;
+            const bool encrypted = frameFlags & 0x04;
+            const bool unsync = (frameFlags & 0x02) || tagUnsync;
+            const bool lengthIndicator = frameFlags & 0x01;
+            if (unsync && !encrypted && !compressed)
+                length = RemoveUnsync(data, length);
+            extra = (grouped ? 1 : 0) + (encrypted ? 1 : 0) + (lengthIndicator ? 4 : 0);
+            skip = compressed || encrypted;
+        }
+        if (stored > 0 && !skip && length >= extra) {
+            if (const FrameRule *rule = FindRule(frame, idLength))
+                HandleFrame(*this, *rule,
+                            QByteArrayView(reinterpret_cast<const char *>(data + extra), qsizetype(length - extra)));
+        }
+        pos = next;
+    }
+}
+
+void TMyTagID3::ReadV1()
+{
+    if (ReadTail(128) != 128)
+        return;
+    const QByteArray &block = ReadBuffer();
+    const auto *b = reinterpret_cast<const uchar8 *>(block.constData());
+    if (std::memcmp(b, "TAG", 3) != 0)
+        return;
+    const auto field = [&](int from, int length) {
+        return AnsiText(QByteArrayView(block.constData() + from, length));
+    };
+    m_family = 1;
+    m_major = 0;
+    Title = field(3, 30);
+    Artist = field(33, 30);
+    Album = field(63, 30);
+    Year = field(93, 4);
+    Comment = field(97, 30);
+    Genre = QString::number(b[127]);
+    if (b[125] == 0 && b[126] != 0) {
+        Track = QString::number(b[126]);
+        m_major = 1;
+    }
+    TagVersion = QString::asprintf("1.%d", m_major);
+}
