@@ -4,6 +4,7 @@
 #include "platform/appstate.h"
 #include "platform/files.h"
 #include "platform/uihooks.h"
+#include "tags/mytag.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -588,4 +589,89 @@ void OptimizeLibrary()
         return;
     // A failed pass must not be announced as finished.
     platform::ShowMessage(done ? QStringLiteral("データベースの最適化が終了しました") : library->LastError());
+}
+
+TMyLibraryRecord LibraryRecordOf(const TMyTagValue &v)
+{
+    TMyLibraryRecord r;
+    r.FileName = v.FileName;
+    r.FileSize = v.FileSize;
+    r.FileWriteTime = v.FileWriteTime;
+    r.FileCreateTime = v.FileCreateTime;
+    r.MediaLength = v.MediaLength;
+    r.MediaDuration = v.MediaDuration;
+    r.VideoWidth = v.VideoWidth;
+    r.VideoHeight = v.VideoHeight;
+    r.VideoFrameRate = v.VideoFrameRate;
+    r.Artist = v.Artist;
+    r.Album = v.Album;
+    r.AlbumArtist = v.AlbumArtist;
+    r.Composer = v.Composer;
+    r.Conductor = v.Conductor;
+    r.Genre = v.Genre;
+    r.Title = v.Title;
+    r.Track = v.Track;
+    r.Writer = v.Writer;
+    return r;
+}
+
+TMyLibraryRecord LibraryRecordOf(const TMyCustomTag &tag)
+{
+    TMyLibraryRecord r = LibraryRecordOf(tag.GetValue());
+    r.Title = tag.TitleOrName();
+    return r;
+}
+
+TMyTagValue TagValueOf(const TMyLibraryRecord &r)
+{
+    TMyTagValue v;
+    v.FileName = r.FileName;
+    v.FileSize = r.FileSize;
+    v.FileWriteTime = r.FileWriteTime;
+    v.FileCreateTime = r.FileCreateTime;
+    v.MediaLength = r.MediaLength;
+    v.MediaDuration = r.MediaDuration;
+    v.VideoWidth = r.VideoWidth;
+    v.VideoHeight = r.VideoHeight;
+    v.VideoFrameRate = r.VideoFrameRate;
+    v.Artist = r.Artist;
+    v.Album = r.Album;
+    v.AlbumArtist = r.AlbumArtist;
+    v.Composer = r.Composer;
+    v.Conductor = r.Conductor;
+    v.Genre = r.Genre;
+    v.Title = r.Title;
+    v.Track = r.Track;
+    v.Writer = r.Writer;
+    return v;
+}
+
+bool LookupTag(TMyTag *&tag, const QString &fileName)
+{
+    TMyTagLibrary *library = CurrentConnection();
+    if (!library)
+        return false;
+    TMyLibraryRecord record;
+    const TLibraryResult result = library->Lookup(fileName, record);
+    if (result != TLibraryResult::Ok) {
+        if (result != TLibraryResult::NotFound)
+            qCWarning(lcTagLibrary).noquote() << library->LastError();
+        return false;
+    }
+    const TMyTagValue value = TagValueOf(record);
+    if (tag)
+        tag->AssignValue(value);
+    else
+        tag = new TMyTag(value);
+    return true;
+}
+
+void StoreTag(const TMyCustomTag &tag)
+{
+    TMyTagLibrary *library = CurrentConnection();
+    if (!library)
+        return;
+    const TLibraryResult result = library->Store(LibraryRecordOf(tag));
+    if (result == TLibraryResult::Busy || result == TLibraryResult::Failed)
+        qCWarning(lcTagLibrary).noquote() << library->LastError();
 }

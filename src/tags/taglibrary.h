@@ -15,6 +15,9 @@
 
 struct sqlite3;
 struct sqlite3_stmt;
+class TMyCustomTag;
+class TMyTag;
+struct TMyTagValue;
 
 // One row of TAG_TABLE.
 struct TMyLibraryRecord {
@@ -115,6 +118,17 @@ QString LibraryFileName();
 // the database cannot be opened now.
 std::unique_ptr<TMyTagLibrary> OpenLibraryConnection(int busyTimeoutMs = 1000);
 
+// Between tags and library records. A record's title is the tag's TitleOrName; the value made
+// from a record leaves every field the library does not keep empty.
+TMyLibraryRecord LibraryRecordOf(const TMyCustomTag &tag);
+TMyLibraryRecord LibraryRecordOf(const TMyTagValue &value);
+TMyTagValue TagValueOf(const TMyLibraryRecord &record);
+
+// The record of fileName, through the calling thread's connection, as a tag: assigned into tag
+// when one is given, otherwise a new TMyTag handed back in tag (the caller owns it).
+bool LookupTag(TMyTag *&tag, const QString &fileName);
+// Stores the tag's record through the calling thread's connection (nothing for a missing file).
+void StoreTag(const TMyCustomTag &tag);
 // Removes records of missing files and compacts the database, then shows
 // "データベースの最適化が終了しました" unless the application is shutting down.
 void OptimizeLibrary();
