@@ -49,17 +49,17 @@ int OpenLock(const QString &path, QString *error)
 
 InstanceLockResult AcquireInstanceLock(const QString &name, QString *error)
 {
-    if (HeldLocks().contains(name))
-        return InstanceLockResult::Acquired;
     const QString path = LockPath(name, error);
     if (path.isEmpty())
         return InstanceLockResult::Failed;
+    if (HeldLocks().contains(path))
+        return InstanceLockResult::Acquired;
     const int fd = OpenLock(path, error);
     if (fd < 0)
         return InstanceLockResult::Failed;
     for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            HeldLocks().insert(name, fd); // kept open until the process ends
+            HeldLocks().insert(path, fd); // kept open until the process ends
             return InstanceLockResult::Acquired;
         }
         const int e = errno;
