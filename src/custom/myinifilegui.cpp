@@ -1,0 +1,99 @@
+// The parts of the settings file that deal with screens and fonts. The settings file itself
+// needs only Qt Core; these helpers are linked only into programs that call them.
+#include "custom/myinifile.h"
+
+#include <QColor>
+#include <QFont>
+#include <QGuiApplication>
+#include <QObject>
+#include <QScreen>
+#include <QVariant>
+
+#include <limits>
+
+namespace {
+
+// The work area of the screen that holds most of the rectangle, or else the nearest one.
+QRect WorkAreaNear(const QRect &rect)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QScreen *best = nullptr;
+    qint64 bestArea = -1;
+    qint64 bestDistance = std::numeric_limits<qint64>::max();
+    for (QScreen *s : screens) {
+        const QRect g = s->geometry();
+        const QRect overlap = g.intersected(rect);
+        const qint64 area = overlap.isEmpty() ? 0 : qint64(overlap.width()) * overlap.height();
+        const qint64 dx = std::max({0, g.left() - rect.left(), rect.left() - g.right()});
+        const qint64 dy = std::max({0, g.top() - rect.top(), rect.top() - g.bottom()});
+        const qint64 distance = dx * dx + dy * dy;
+        if (area > bestArea || (area == bestArea && area == 0 && distance < bestDistance)) {
+            best = s;
+            bestArea = area;
+            bestDistance = distance;
+        }
+    }
+    return best ? best->availableGeometry() : QRect();
+}
+
+int ColorRef(const QColor &c) { return c.red() | (c.green() << 8) | (c.blue() << 16); }
+
+TMyFontSpec SpecOf(const QFont &font, const QColor *color)
+{
+    TMyFontSpec spec;
+    spec.Name = font.family();
+    spec.Size = font.pointSize() > 0 ? font.pointSize() : 9;
+    spec.Color = color ? ColorRef(*color) : 0;
+    spec.Bold = font.bold();
+    spec.Italic = font.italic();
+    spec.UnderLine = font.underline();
+    spec.StrikeOut = font.strikeOut();
+    return spec;
+}
+
+} // namespace
+
+void TMyIniFile::RestoreFormBounds(const QString &section, QObject *form)
+{
+    if (!form)
+        return;
+    QRect rect = ReadControlBounds(section.isEmpty() ? QStringLiteral("Bounds") : section, form);
+    const QRect work = WorkAreaNear(rect);
+    if (!work.isEmpty())
+        rect = FitRectOntoWorkArea(rect, work);
+    form->setProperty("geometry", rect);
+}
+
+void TMyIniFile::ReadFont(const QString &section, const QString &prefix, QFont &font, QColor *color)
+{
+    TMyFontSpec spec = SpecOf(font, color);
+    ReadFont(section, prefix, spec);
+    if (!spec.Name.isEmpty())
+        font.setFamily(spec.Name);
+    if (spec.Size > 0)
+        font.setPointSize(spec.Size);
+    font.setBold(spec.Bold);
+    font.setItalic(spec.Italic);
+    font.setUnderline(spec.UnderLine);
+    font.setStrikeOut(spec.StrikeOut);
+    // Negative numbers are the other system's named colours; they keep the current colour.
+    if (color && spec.Color >= 0)
+        *color = QColor(spec.Color & 0xFF, (spec.Color >> 8) & 0xFF, (spec.Color >> 16) & 0xFF);
+}
+
+void TMyIniFile::WriteFont(const QString &section, const QString &prefix, const QFont &font, const QColor *color)
+{
+    WriteFont(section, prefix, SpecOf(font, color));
+}
+
+void TMyIniFile::ReadComponentFont(const QString &section, const QString &prefix, QObject *component)
+{
+    if (!component)
+        return;
+    const QVariant value = component->property("font");
+    if (!value.isValid() || !value.canConvert<QFont>())
+        return;
+    QFont font = value.value<QFont>();
+    ReadFont(section, prefix, font, nullptr);
+    component->setProperty("font", font);
+}
