@@ -1,12 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "shell/startup.h"
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("tavio"));
-    window.resize(640, 400);
-    window.show();
-    return app.exec();
-}
+int main(int argc, char *argv[]) { return TavioMain(argc, argv); }

@@ -1,0 +1,139 @@
+#include "shell/startup.h"
+
+#include "lists/textencoding.h"
+#include "platform/appdirs.h"
+#include "platform/messagepanel.h"
+#include "platform/uihooks.h"
+#include "shell/appinfo.h"
+#include "shell/mediaplayer.h"
+#include "shell/mediaproperty.h"
+#include "shell/mymessagepanel.h"
+#include "shell/myparam.h"
+#include "shell/subplayer.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <memory>
+
+namespace {
+
+PropertyWindowFactory &PropertyFactory()
+{
+    static PropertyWindowFactory factory;
+    return factory;
+}
+
+int RunPropertyMode(QApplication &app, const TMyParam &params)
+{
+    const QString given = params.NonSwitchArg(1);
+    const QFileInfo info(given);
+    if (given.isEmpty() || !info.isFile()) {
+        MsgBoxInfo(QStringLiteral("%1\rファイルが存在しません").arg(given), QStringLiteral("tavio"));
+        return 0;
+    }
+    // Other processes compare the path and players match notices against their own entries:
+    // it must not depend on this process's working folder.
+    const QString path = QDir::cleanPath(info.absoluteFilePath());
+    if (const int panel = FindPropertyWindowPanel(path)) {
+        RestoreAndRaise(panel);
+        return 0;
+    }
+    std::unique_ptr<QWidget> window(PropertyFactory() ? PropertyFactory()(path) : new TApp_MediaProperty(path));
+    window->show();
+    return app.exec();
+}
+
+int RunSubPlayer(QApplication &app, const TMyParam &params)
+{
+    app.setQuitOnLastWindowClosed(false);
+    TApp_MEDIAPlayerSubForm form(params.RestOfCommandLine());
+    QObject::connect(&form, &TApp_MEDIAPlayerSubForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    if (!form.Timer2->isActive())
+        return 0; // closed while it was being created
+    return app.exec();
+}
+
+int RunPlayer(QApplication &app, const TMyParam &params)
+{
+    if (!DuplicationAllowed() &&
+        FindRunningInstance(InstanceMutexName(), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("tavio"), QString()))
+        return 0;
+    TApp_MEDIAPlayer window;
+    window.show();
+    window.HandleStartupCommandLine(params.RestOfCommandLine());
+    return app.exec();
+}
+
+} // namespace
+
+const TMyParam &ProcessParams()
+{
+    static const TMyParam params = TMyParam::FromProcess();
+    return params;
+}
+
+QString InstanceMutexName() { return QStringLiteral("dgdo19dkg?Idodxx"); }
+
+QString DuplicationMarkerPath() { return platform::DataFolder() + QStringLiteral("/allow.duplication"); }
+
+bool DuplicationAllowed() { return QFileInfo::exists(DuplicationMarkerPath()); }
+
+bool SetAllowDuplication(bool allow)
+{
+    const QString path = DuplicationMarkerPath();
+    if (allow)
+        return WriteTextFile(path, u"allow duplication\r\n", TextEncoding::Ansi);
+    return !QFileInfo::exists(path) || QFile::remove(path);
+}
+
+void SetPropertyWindowFactory(PropertyWindowFactory factory) { PropertyFactory() = std::move(factory); }
+
+int FindPropertyWindowPanel(const QString &path)
+{
+    const QString exe = ExePath();
+    for (const platform::PanelEntry &entry : platform::ListPanels(QStringLiteral("TApp_MediaProperty"))) {
+        const auto id = platform::QueryPanel(entry.handle);
+        if (id && (id->state.visible || id->state.minimized) && id->state.shownFile == path &&
+            id->executablePath == exe)
+            return entry.handle;
+    }
+    return 0;
+}
+
+void InstallUiHooks()
+{
+    platform::SetMessageHandler([](const QString &text) { MsgBoxInfo(text); });
+    platform::SetBeepHandler([] { QApplication::beep(); });
+    const QString log = qEnvironmentVariable("TAVIO_MSGBOX_LOG");
+    if (!log.isEmpty()) {
+        SetMsgBoxAnswerer([log](const QString &text, const QString &caption, int flags) {
+            QFile file(log);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+                file.write((caption + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
+            return DefaultMsgBoxAnswer(flags);
+        });
+    }
+}
+
+int TavioMain(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tavio"));
+    InstallUiHooks();
+    const TMyParam &params = ProcessParams();
+
+    // Without the private folder there is no safe way to talk to other tavio processes.
+    QString folderError;
+    if (platform::PanelFolder(&folderError).isEmpty()) {
+        MsgBoxInfo(folderError, QStringLiteral("tavio"));
+        return 1;
+    }
+    if (params.HasSwitch(u"property"))
+        return RunPropertyMode(app, params);
+    if (params.HasSwitch(u"subplayer"))
+        return RunSubPlayer(app, params);
+    return RunPlayer(app, params);
+}

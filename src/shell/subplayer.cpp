@@ -1,0 +1,66 @@
+#include "shell/subplayer.h"
+
+#include "shell/mymessagepanel.h"
+#include "shell/myparam.h"
+#include "shell/paneltexts.h"
+
+#include <QApplication>
+#include <QTimer>
+
+TApp_MEDIAPlayerSubForm::TApp_MEDIAPlayerSubForm(const QString &restOfCommandLine, QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("App_MEDIAPlayerSubForm"));
+    resize(261, 160);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, QColor(0x10, 0x00, 0x10));
+    setPalette(p);
+    setAutoFillBackground(true);
+    setWindowIcon(QApplication::windowIcon());
+
+    MyMessagePanel1 = new TMyMessagePanel(this, QStringLiteral("TApp_MEDIAPlayerSubForm"));
+    MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
+        MyMessagePanel1TextChange(sender, text);
+    };
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(1000);
+    connect(Timer2, &QTimer::timeout, this, &TApp_MEDIAPlayerSubForm::Timer2Timer);
+
+    MyMessagePanel1TextChange(MyMessagePanel1, restOfCommandLine);
+    if (!m_closed)
+        Timer2->start();
+}
+
+TApp_MEDIAPlayerSubForm::~TApp_MEDIAPlayerSubForm() = default;
+
+void TApp_MEDIAPlayerSubForm::MyMessagePanel1TextChange(TMyMessagePanel *, const QString &text)
+{
+    const TMyParam param(text);
+    if (param.HasSwitch(u"CLOSE")) {
+        CloseSubPlayer();
+        return;
+    }
+    if (const TMyParamOption *from = param.FindSwitch(u"FROM")) {
+        FromWindow = from->ValueInt();
+        SendPanelText(ToSubPlayerText(MyMessagePanel1->Handle()), FromWindow);
+    }
+}
+
+void TApp_MEDIAPlayerSubForm::Timer2Timer()
+{
+    if (!platform::IsPanel(FromWindow)) {
+        Timer2->stop();
+        CloseSubPlayer();
+    }
+}
+
+void TApp_MEDIAPlayerSubForm::CloseSubPlayer()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    Timer2->stop();
+    close();
+    Q_EMIT Closed();
+}
