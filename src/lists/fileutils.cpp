@@ -383,10 +383,15 @@ QDateTime LocalTimeOf(qint64 fileTime)
 
 QString LongTimeFormat(const QLocale &locale)
 {
-    // The long format names the time zone; the program's time texts do not.
-    QString f = locale.timeFormat(QLocale::LongFormat);
-    f.remove(u't');
-    return TrimBlanks(f);
+    // Hours, minutes and seconds in the locale's own order and marks ("H:mm:ss" for Japanese):
+    // its short format with the seconds added. Qt's long format would add the time zone.
+    QString f = locale.timeFormat(QLocale::ShortFormat);
+    if (!f.contains(u's')) {
+        const qsizetype m = f.lastIndexOf(QStringLiteral("mm"));
+        if (m >= 0)
+            f.insert(m + 2, QStringLiteral(":ss"));
+    }
+    return f;
 }
 } // namespace
 
