@@ -1,5 +1,6 @@
 #include "tags/mytag.h"
 
+#include "lists/fileutils.h"
 #include "platform/files.h"
 #include "platform/regularfile.h"
 #include "tags/mediameasure.h"
@@ -44,36 +45,6 @@ public:
     }
 };
 
-// Name parts of a path; "/" is the only separator.
-// TODO: switch to the shared path functions of lists/fileutils.h once they are in.
-struct NameParts {
-    QString path;      // folder with the separator
-    QString folder;    // folder without it (the root keeps its "/")
-    QString name;
-    QString baseName;
-    QString extension;
-};
-
-NameParts SplitName(const QString &fileName)
-{
-    NameParts p;
-    const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
-    p.path = fileName.left(slash + 1);
-    p.name = fileName.mid(slash + 1);
-    if (slash > 0)
-        p.folder = fileName.left(slash);
-    else if (slash == 0)
-        p.folder = QStringLiteral("/");
-    const qsizetype dot = p.name.lastIndexOf(QLatin1Char('.'));
-    if (dot >= 0) {
-        p.extension = p.name.mid(dot);
-        p.baseName = p.name.left(dot);
-    } else {
-        p.baseName = p.name;
-    }
-    return p;
-}
-
 QDateTime FromFileTime(qint64 fileTime)
 {
     if (fileTime <= 0)
@@ -97,18 +68,6 @@ int DurationSecondsNearest(double seconds)
     if (!std::isfinite(seconds))
         return 0;
     return int(std::clamp(std::round(seconds), -2147483648.0, 2147483647.0));
-}
-
-QString SizeTextOf(qint64 s)
-{
-    if (s < 1024)
-        return QStringLiteral("%1B").arg(s);
-    const qint64 k = (s + 1023) / 1024;
-    if (s < 1048576)
-        return QStringLiteral("%1KB").arg(k);
-    if (s < 1073741824)
-        return QString::number(std::floor(double(k) / 1024.0 * 10.0) / 10.0, 'f', 1) + QStringLiteral("MB");
-    return QString::number(std::floor(double(k) / 1048576.0 * 100.0) / 100.0, 'f', 2) + QStringLiteral("GB");
 }
 
 TMyCustomTag::TMyCustomTag() = default;
@@ -160,9 +119,8 @@ TMyCustomTag::TMyCustomTag(const TMyTagValue &v)
     UserUrl = v.UserUrl;
     Lyrics = v.Lyrics;
     Comment = v.Comment;
-    const platform::FileStatus file = platform::GetFileStatus(FileName);
-    FileFound = !FileName.isEmpty() && file.exists && !file.isDir;
-    FolderFound = !FilePath.isEmpty() && platform::GetFileStatus(FilePath).isDir;
+    FileFound = FileExists(FileName);
+    FolderFound = DirectoryExists(FilePath);
 }
 
 TMyCustomTag &TMyCustomTag::operator=(const TMyCustomTag &tag)
@@ -177,12 +135,12 @@ TMyCustomTag::~TMyCustomTag() = default;
 void TMyCustomTag::SetFileName(const QString &fileName)
 {
     FileName = fileName;
-    NameParts p = SplitName(fileName);
-    FilePath = std::move(p.path);
-    Folder = std::move(p.folder);
-    Name = std::move(p.name);
-    BaseName = std::move(p.baseName);
-    Extension = std::move(p.extension);
+    TFileNameParts p = SplitFileNameFull(fileName);
+    FilePath = std::move(p.Folder);
+    Folder = ExtractFileDir(fileName);
+    Name = std::move(p.Name);
+    BaseName = std::move(p.BaseName);
+    Extension = std::move(p.Extension);
 }
 
 void TMyCustomTag::ReadFromFile(const QString &fileName)
@@ -433,7 +391,7 @@ QString TMyCustomTag::TitleOrName() const
 
 QString TMyCustomTag::SizeText() const
 {
-    return SizeTextOf(FileSize);
+    return FormatSizeText(FileSize);
 }
 
 QDateTime TMyCustomTag::WriteDateTime() const
@@ -448,20 +406,7 @@ QDateTime TMyCustomTag::CreateDateTime() const
 
 QString TMyCustomTag::WriteTimeText() const
 {
-    const QDateTime utc = WriteDateTime();
-    if (!utc.isValid())
-        return {};
-    const QDateTime local = utc.toLocalTime();
-    const QDate date = local.date();
-    // The two-second DOS date and time covers 1980 to 2107.
-    if (!date.isValid() || date.year() < 1980 || date.year() > 2107)
-        return {};
-    const QTime t = local.time();
-    const QTime dos(t.hour(), t.minute(), t.second() & ~1);
-    QString text = date.toString(QStringLiteral("yyyy/MM/dd"));
-    if (dos != QTime(0, 0))
-        text += QLatin1Char(' ') + dos.toString(QStringLiteral("H:mm:ss"));
-    return text;
+    return FileTimeText(FileWriteTime);
 }
 
 // TMyTag

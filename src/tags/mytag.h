@@ -184,5 +184,3 @@ public:
 // from zero (building and copying tags).
 int DurationSecondsUp(double seconds);
 int DurationSecondsNearest(double seconds);
-// The size text of the program: "1023B", "2KB", "1.5MB", "1.00GB".
-QString SizeTextOf(qint64 size);
