@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <limits>
 
 namespace {
@@ -259,11 +260,13 @@ int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
     return 0;
 }
 
-// Units that removing non-spacing marks leaves alone in any text: no canonical decomposition, no
-// mark, nothing that composes with the unit before. Texts of such units skip that removal.
-class MarkFreeTable {
+// Units that neither normalisation nor the removal of non-spacing marks changes in any text:
+// no canonical decomposition, no mark, nothing that composes with the unit before. For texts of
+// such units the locale calls two texts equal only when they are the same units, and removing
+// marks leaves them alone.
+class StableTable {
 public:
-    MarkFreeTable()
+    StableTable()
     {
         UErrorCode err = U_ZERO_ERROR;
         const UNormalizer2 *nfd = unorm2_getNFDInstance(&err);
@@ -291,11 +294,26 @@ private:
     std::array<uint64_t, 1024> m_bits{};
 };
 
-bool MarkFree(QStringView text)
+const StableTable &Stable()
 {
-    static const MarkFreeTable table;
+    static const StableTable table;
+    return table;
+}
+
+bool IsStable(QStringView text)
+{
+    const StableTable &t = Stable();
     for (QChar c : text)
-        if (!table.Has(c.unicode()))
+        if (!t.Has(c.unicode()))
+            return false;
+    return true;
+}
+
+bool IsStableUpper(QStringView text)
+{
+    const StableTable &t = Stable();
+    for (QChar c : text)
+        if (!t.Has(UpperUnit(c.unicode())))
             return false;
     return true;
 }
@@ -303,23 +321,31 @@ bool MarkFree(QStringView text)
 // The locale comparison of two prefixes ignoring case and non-spacing marks.
 int ComparePrefixes(QStringView a, QStringView b)
 {
-    if (a == b)
-        return 0;
-    const int flags = MarkFree(a) && MarkFree(b) ? platform::IgnoreCase : kPrefixFlags;
+    const int flags = IsStable(a) && IsStable(b) ? platform::IgnoreCase : kPrefixFlags;
     return platform::CompareLocale(a, b, flags);
 }
 
 QByteArray PrefixKey(QStringView prefix)
 {
-    return platform::LocaleSortKey(prefix, MarkFree(prefix) ? platform::IgnoreCase : kPrefixFlags);
+    return platform::LocaleSortKey(prefix, IsStable(prefix) ? platform::IgnoreCase : kPrefixFlags);
 }
 
 // ---------------------------------------------------------------------------------------------
-// The comparison, over either plain texts or keys
+// The comparison, over either plain texts or keys. A side offers:
+//   MayBeEqual  false only when the locale comparison is sure not to give 0 (it is then
+//               computed only where its sign is needed)
+//   Full        the locale comparison ignoring case
+//   Upper       the tie rule on the upper-case forms
+//   GetSplit    prefix, value and rest, with SamePrefix (the same units), Prefix (the locale
+//               comparison ignoring case and marks) and PrefixUpper (the tie rule)
 
 struct DirectSide {
     QStringView text;
     bool Empty() const { return text.isEmpty(); }
+    static bool MayBeEqual(const DirectSide &a, const DirectSide &b)
+    {
+        return UpperEqual(a.text, b.text) || !IsStableUpper(a.text) || !IsStableUpper(b.text);
+    }
     static int Full(const DirectSide &a, const DirectSide &b)
     {
         if (UpperEqual(a.text, b.text))
@@ -334,6 +360,7 @@ struct DirectSide {
         bool PrefixEmpty() const { return prefix.isEmpty(); }
         qint64 Value() const { return value; }
         DirectSide Rest() const { return DirectSide{rest}; }
+        static bool SamePrefix(const Split &a, const Split &b) { return a.prefix == b.prefix; }
         static int Prefix(const Split &a, const Split &b) { return ComparePrefixes(a.prefix, b.prefix); }
         static int PrefixUpper(const Split &a, const Split &b) { return UpperOrder(a.prefix, b.prefix, false); }
     };
@@ -347,21 +374,19 @@ struct DirectSide {
 
 } // namespace
 
-struct NumeralKey::Split {
-    QString prefixUpper;
-    QByteArray prefixKey;
-    qint64 value = 0;
-    NumeralKey rest;
-    explicit Split(QStringView restText) : rest(restText) {}
-};
-
 struct NumeralKeySide {
     const NumeralKey *key;
     bool Empty() const { return key->m_text.isEmpty(); }
+    static bool MayBeEqual(const NumeralKeySide &a, const NumeralKeySide &b)
+    {
+        const NumeralKey &x = *a.key, &y = *b.key;
+        if (&x == &y || !x.m_stableUpper || !y.m_stableUpper)
+            return true;
+        return x.m_upperHash == y.m_upperHash && x.m_upper == y.m_upper;
+    }
+    // Equal sort keys mean canonically equivalent upper-case texts.
     static int Full(const NumeralKeySide &a, const NumeralKeySide &b)
     {
-        if (a.key->m_upper == b.key->m_upper)
-            return 0;
         return platform::CompareSortKeys(a.key->FullKey(), b.key->FullKey());
     }
     static int Upper(const NumeralKeySide &a, const NumeralKeySide &b)
@@ -369,29 +394,41 @@ struct NumeralKeySide {
         return UpperOrder(a.key->m_upper, b.key->m_upper, true);
     }
     struct Split {
-        const NumeralKey::Split *s;
-        bool PrefixEmpty() const { return s->prefixUpper.isEmpty(); }
-        qint64 Value() const { return s->value; }
-        NumeralKeySide Rest() const { return NumeralKeySide{&s->rest}; }
+        const NumeralKey *k;
+        bool PrefixEmpty() const { return k->m_prefixLength == 0; }
+        qint64 Value() const { return k->m_value; }
+        NumeralKeySide Rest() const { return NumeralKeySide{&k->Rest()}; }
+        QStringView PrefixText() const { return QStringView(k->m_text).first(k->m_prefixLength); }
+        QStringView PrefixUpperText() const { return QStringView(k->m_upper).first(k->m_prefixLength); }
+        static bool SamePrefix(const Split &a, const Split &b)
+        {
+            if (a.k->m_pool && a.k->m_pool == b.k->m_pool)
+                return a.k->m_prefixId == b.k->m_prefixId;
+            return a.k->m_prefixLength == b.k->m_prefixLength && a.k->m_prefixHash == b.k->m_prefixHash &&
+                   a.PrefixText() == b.PrefixText();
+        }
         static int Prefix(const Split &a, const Split &b)
         {
-            return platform::CompareSortKeys(a.s->prefixKey, b.s->prefixKey);
+            return platform::CompareSortKeys(a.k->PrefixKey(), b.k->PrefixKey());
         }
         static int PrefixUpper(const Split &a, const Split &b)
         {
-            return UpperOrder(a.s->prefixUpper, b.s->prefixUpper, true);
+            return UpperOrder(a.PrefixUpperText(), b.PrefixUpperText(), true);
         }
     };
-    Split GetSplit() const { return Split{&key->GetSplit()}; }
+    Split GetSplit() const
+    {
+        key->EnsureSplit();
+        return Split{key};
+    }
 };
 
 namespace {
 
 // Prefixes by the locale, then the numbers by value, then the same for the rests.
 template <class S>
-int NumeralSteps(S a, S b, int &full)
+int NumeralSteps(S a, S b)
 {
-    bool first = true;
     for (;;) {
         if (a.Empty() && b.Empty())
             return 0;
@@ -399,21 +436,24 @@ int NumeralSteps(S a, S b, int &full)
             return 1;
         if (a.Empty())
             return -1;
-        const int c = S::Full(a, b);
-        if (first) {
-            full = c;
-            first = false;
+        int c = 0;
+        bool known = false;
+        if (S::MayBeEqual(a, b)) {
+            c = S::Full(a, b);
+            known = true;
+            if (c == 0)
+                return S::Upper(a, b);
         }
-        if (c == 0)
-            return S::Upper(a, b);
         const auto sa = a.GetSplit();
         const auto sb = b.GetSplit();
         if (sa.PrefixEmpty() != sb.PrefixEmpty())
-            return c;
-        if (const int p = S::Split::Prefix(sa, sb))
-            return p;
-        if (const int p = S::Split::PrefixUpper(sa, sb))
-            return p;
+            return known ? c : S::Full(a, b);
+        if (!S::Split::SamePrefix(sa, sb)) {
+            if (const int p = S::Split::Prefix(sa, sb))
+                return p;
+            if (const int p = S::Split::PrefixUpper(sa, sb))
+                return p;
+        }
         if (sa.Value() != sb.Value())
             return sa.Value() < sb.Value() ? -1 : 1;
         a = sa.Rest();
@@ -426,13 +466,13 @@ int NumeralSteps(S a, S b, int &full)
 template <class S>
 int Numerals(const S &a, const S &b)
 {
-    int c = 0;
-    const int r = NumeralSteps(a, b, c);
+    const int r = NumeralSteps(a, b);
     if (r != 0 || a.Empty() || b.Empty())
         return r;
-    if (c != 0)
-        return c;
-    return S::Upper(a, b);
+    if (S::Upper(a, b) == 0)
+        return 0;
+    const int c = S::Full(a, b);
+    return c != 0 ? c : S::Upper(a, b);
 }
 
 using UpperBuffer = QVarLengthArray<char16_t, 256>;
@@ -526,7 +566,72 @@ void TrimTrailingEmpty(TMyWStrings &list)
 // ---------------------------------------------------------------------------------------------
 // Keys
 
-NumeralKey::NumeralKey(QStringView text) : m_text(text.toString()), m_upper(platform::UpperUnits(text)) {}
+// Interned keys and prefixes shared by the keys of one sort.
+class NumeralKeyPool {
+public:
+    const NumeralKey *Key(QStringView text)
+    {
+        const QString t = text.toString();
+        auto it = m_keys.constFind(t);
+        if (it != m_keys.constEnd())
+            return it.value();
+        const NumeralKey *k = &m_store.emplace_back(t, this).key;
+        m_keys.insert(t, k);
+        return k;
+    }
+    int PrefixId(QStringView prefix)
+    {
+        const QString t = prefix.toString();
+        auto it = m_prefixIds.constFind(t);
+        if (it != m_prefixIds.constEnd())
+            return it.value();
+        const int id = int(m_prefixes.size());
+        m_prefixes.push_back(Prefix{t, {}, false});
+        m_prefixIds.insert(t, id);
+        return id;
+    }
+    const QByteArray &PrefixKeyOf(int id)
+    {
+        Prefix &p = m_prefixes[size_t(id)];
+        if (!p.hasKey) {
+            p.key = ::PrefixKey(p.text);
+            p.hasKey = true;
+        }
+        return p.key;
+    }
+
+private:
+    struct Slot {
+        NumeralKey key;
+        Slot(const QString &text, NumeralKeyPool *pool) : key(text, pool) {}
+    };
+    struct Prefix {
+        QString text;
+        QByteArray key;
+        bool hasKey;
+    };
+    QHash<QString, const NumeralKey *> m_keys;
+    std::deque<Slot> m_store;
+    QHash<QString, int> m_prefixIds;
+    std::vector<Prefix> m_prefixes;
+};
+
+NumeralKey::NumeralKey(QStringView text) : NumeralKey(text, nullptr) {}
+
+NumeralKey::NumeralKey(QStringView text, NumeralKeyPool *pool) : NumeralKey(text.toString(), pool) {}
+
+NumeralKey::NumeralKey(const QString &text, NumeralKeyPool *pool) : m_pool(pool), m_text(text)
+{
+    bool upper = true;
+    for (QChar c : text)
+        if (UpperUnit(c.unicode()) != c.unicode()) {
+            upper = false;
+            break;
+        }
+    m_upper = upper ? m_text : platform::UpperUnits(text);
+    m_upperHash = qHash(m_upper);
+    m_stableUpper = IsStable(m_upper);
+}
 NumeralKey::~NumeralKey() = default;
 NumeralKey::NumeralKey(NumeralKey &&) noexcept = default;
 NumeralKey &NumeralKey::operator=(NumeralKey &&) noexcept = default;
@@ -540,33 +645,60 @@ const QByteArray &NumeralKey::FullKey() const
     return m_fullKey;
 }
 
-const NumeralKey::Split &NumeralKey::GetSplit() const
+void NumeralKey::EnsureSplit() const
 {
-    if (!m_split) {
-        QStringView prefix, rest;
-        qint64 value = 0;
-        SplitAtNumeral(m_text, prefix, value, rest);
-        m_split = std::make_unique<Split>(rest);
-        m_split->prefixUpper = platform::UpperUnits(prefix);
-        m_split->prefixKey = PrefixKey(prefix);
-        m_split->value = value;
+    if (m_hasSplit)
+        return;
+    QStringView prefix, rest;
+    SplitAtNumeral(m_text, prefix, m_value, rest);
+    m_prefixLength = prefix.size();
+    m_restStart = m_text.size() - rest.size();
+    if (m_pool)
+        m_prefixId = m_pool->PrefixId(prefix);
+    else
+        m_prefixHash = qHash(prefix);
+    m_hasSplit = true;
+}
+
+const QByteArray &NumeralKey::PrefixKey() const
+{
+    if (m_pool)
+        return m_pool->PrefixKeyOf(m_prefixId);
+    if (!m_hasPrefixKey) {
+        m_prefixKey = ::PrefixKey(QStringView(m_text).first(m_prefixLength));
+        m_hasPrefixKey = true;
     }
-    return *m_split;
+    return m_prefixKey;
+}
+
+const NumeralKey &NumeralKey::Rest() const
+{
+    if (!m_restKey) {
+        const QStringView rest = QStringView(m_text).sliced(m_restStart);
+        if (m_pool) {
+            m_restKey = m_pool->Key(rest);
+        } else {
+            m_ownRest = std::make_unique<NumeralKey>(rest);
+            m_restKey = m_ownRest.get();
+        }
+    }
+    return *m_restKey;
 }
 
 int CompareNumeralKeys(const NumeralKey &a, const NumeralKey &b)
 {
+    if (&a == &b)
+        return 0;
     return Numerals(NumeralKeySide{&a}, NumeralKeySide{&b});
 }
 
 struct NumeralNameKeys::Data {
     struct Entry {
-        QString upper;
-        std::shared_ptr<NumeralKey> folder;
-        std::unique_ptr<NumeralKey> name;
+        const NumeralKey *folder;
+        const NumeralKey *name;
     };
     std::vector<Entry> entries;
-    QHash<QString, std::shared_ptr<NumeralKey>> folders;
+    NumeralKeyPool pool;
 };
 
 NumeralNameKeys::NumeralNameKeys() : m_data(std::make_unique<Data>()) {}
@@ -578,26 +710,21 @@ qsizetype NumeralNameKeys::Count() const { return qsizetype(m_data->entries.size
 
 void NumeralNameKeys::Add(QStringView path)
 {
-    QString upper = platform::UpperUnits(path);
+    UpperBuffer buf;
+    const QStringView upper = UpperInto(path, buf);
     QStringView folder, name;
     SplitPath(upper, folder, name);
-    const QString folderText = folder.toString();
-    auto it = m_data->folders.find(folderText);
-    if (it == m_data->folders.end())
-        it = m_data->folders.insert(folderText, std::make_shared<NumeralKey>(folder));
-    auto nameKey = std::make_unique<NumeralKey>(name);
-    m_data->entries.push_back(Data::Entry{std::move(upper), it.value(), std::move(nameKey)});
+    m_data->entries.push_back(Data::Entry{m_data->pool.Key(folder), m_data->pool.Key(name)});
 }
 
+// Keys are shared by text, and different upper-case texts never compare equal: two entries with
+// different folder keys are ordered by their folders alone.
 int NumeralNameKeys::Compare(qsizetype a, qsizetype b) const
 {
     const Data::Entry &x = m_data->entries[size_t(a)];
     const Data::Entry &y = m_data->entries[size_t(b)];
-    if (x.upper == y.upper)
-        return 0;
     if (x.folder != y.folder)
-        if (const int c = CompareNumeralKeys(*x.folder, *y.folder))
-            return c;
+        return CompareNumeralKeys(*x.folder, *y.folder);
     return CompareNumeralKeys(*x.name, *y.name);
 }
 

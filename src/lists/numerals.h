@@ -40,6 +40,8 @@ bool InWideList(QStringView text, const TMyWStrings &list);
 // Deletes empty entries from the end of the list.
 void TrimTrailingEmpty(TMyWStrings &list);
 
+class NumeralKeyPool;
+
 // A comparison key computed once per text for the length of a sort: comparing two keys gives
 // CompareNumerals of their texts.
 class NumeralKey {
@@ -52,14 +54,32 @@ public:
 
 private:
     friend struct NumeralKeySide;
-    struct Split;
+    friend class NumeralKeyPool;
+    NumeralKey(QStringView text, NumeralKeyPool *pool);
+    NumeralKey(const QString &text, NumeralKeyPool *pool);
+    // Keys of one pool share their rests and their prefixes' keys.
+    NumeralKeyPool *m_pool = nullptr;
     QString m_text;
-    QString m_upper;
-    mutable QByteArray m_fullKey;
+    QString m_upper;  // shares m_text when the text is upper case already
+    size_t m_upperHash = 0;
+    bool m_stableUpper = false;
+    // Filled on first use.
+    mutable bool m_hasSplit = false;
     mutable bool m_hasFullKey = false;
-    mutable std::unique_ptr<Split> m_split;
-    const Split &GetSplit() const;
+    mutable bool m_hasPrefixKey = false;
+    mutable int m_prefixId = -1;  // in the pool
+    mutable qsizetype m_prefixLength = 0;
+    mutable qsizetype m_restStart = 0;
+    mutable size_t m_prefixHash = 0;
+    mutable qint64 m_value = 0;
+    mutable QByteArray m_fullKey;
+    mutable QByteArray m_prefixKey;
+    mutable const NumeralKey *m_restKey = nullptr;
+    mutable std::unique_ptr<NumeralKey> m_ownRest;
     const QByteArray &FullKey() const;
+    const QByteArray &PrefixKey() const;
+    void EnsureSplit() const;
+    const NumeralKey &Rest() const;
 };
 
 int CompareNumeralKeys(const NumeralKey &a, const NumeralKey &b);
