@@ -1,5 +1,6 @@
 #include "platform/instancelock.h"
 #include "platform/messagepanel.h"
+#include "support/peerprocess.h"
 #include "support/tempdir.h"
 
 #include <QCoreApplication>
@@ -34,78 +35,27 @@ void EnsureApp()
         new QCoreApplication(argc, argv);
 }
 
-// A helper process (tests/platform/messagepanel_peer.cpp) read line by line.
-class Peer {
-public:
-    explicit Peer(const QStringList &arguments)
-    {
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral(TAVIO_PANEL_PEER), arguments);
-        m_process.waitForStarted();
-    }
-    ~Peer()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-    // The rest of the next line that starts with prefix (earlier lines are passed over).
-    std::optional<QString> Expect(const QString &prefix, int timeoutMs = 5000)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        for (;;) {
-            while (m_process.canReadLine()) {
-                const QString line = QString::fromUtf8(m_process.readLine()).chopped(1);
-                m_lines.append(line);
-                if (line.startsWith(prefix))
-                    return line.mid(prefix.size());
-            }
-            const int left = timeoutMs - int(clock.elapsed());
-            if (left <= 0 || m_process.state() == QProcess::NotRunning)
-                return std::nullopt;
-            m_process.waitForReadyRead(std::min(left, 100));
-        }
-    }
-    // Every line read so far, also the ones Expect passed over.
-    QStringList Lines()
-    {
-        while (m_process.canReadLine())
-            m_lines.append(QString::fromUtf8(m_process.readLine()).chopped(1));
-        return m_lines;
-    }
-    PanelHandle OpenPanel()
-    {
-        const auto handle = Expect(QStringLiteral("HANDLE "));
-        return handle ? handle->toInt() : 0;
-    }
-    qint64 Pid() const { return m_process.processId(); }
-    void Kill()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    bool WaitEnd(int ms) { return m_process.waitForFinished(ms); }
-
-private:
-    QProcess m_process;
-    QStringList m_lines;
-};
-
 class MessagePanelTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
         EnsureApp();
+        m_hadRuntime = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
         m_saved = qgetenv("XDG_RUNTIME_DIR");
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
     }
-    void TearDown() override { qputenv("XDG_RUNTIME_DIR", m_saved); }
+    void TearDown() override
+    {
+        if (m_hadRuntime)
+            qputenv("XDG_RUNTIME_DIR", m_saved);
+        else
+            qunsetenv("XDG_RUNTIME_DIR");
+    }
     QString Folder() const { return m_runtime.Root() + QStringLiteral("/tavio"); }
 
     TestDir m_runtime;
     QByteArray m_saved;
+    bool m_hadRuntime = false;
 };
 
 // Leaves a socket file that nothing listens on, as a process killed by SIGKILL does.
@@ -191,7 +141,7 @@ TEST_F(MessagePanelTest, FolderOpenToOthersOrOwnedBySomeoneElseIsRefused)
 
 TEST_F(MessagePanelTest, NoTextIsDeliveredThroughARefusedFolder)
 {
-    Peer peer({QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
+    Peer peer(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
     const PanelHandle handle = peer.OpenPanel();
     ASSERT_GT(handle, 0);
     ::chmod(QFile::encodeName(Folder()).constData(), 0777);
@@ -245,7 +195,7 @@ TEST_F(MessagePanelTest, PanelsOfOneProcessTalkAndAnswerBack)
 
 TEST_F(MessagePanelTest, CrossProcessDeliveryIsSynchronousAndKeepsTheText)
 {
-    Peer peer({QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
+    Peer peer(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
     const PanelHandle handle = peer.OpenPanel();
     ASSERT_GT(handle, 0);
     EXPECT_TRUE(IsPanel(handle));
@@ -284,7 +234,7 @@ TEST_F(MessagePanelTest, ReceiverThatSendsBackDoesNotDeadlock)
     QStringList received;
     own.SetTextHandler([&](const QString &t) { received << t; });
 
-    Peer peer({QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
+    Peer peer(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
     const PanelHandle handle = peer.OpenPanel();
     ASSERT_GT(handle, 0);
     QElapsedTimer clock;
@@ -298,7 +248,7 @@ TEST_F(MessagePanelTest, ReceiverThatSendsBackDoesNotDeadlock)
 
 TEST_F(MessagePanelTest, HungReceiverThatDiesReleasesTheSenderAtOnce)
 {
-    Peer peer({QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
+    Peer peer(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
     const PanelHandle handle = peer.OpenPanel();
     ASSERT_GT(handle, 0);
     const pid_t pid = pid_t(peer.Pid());
@@ -343,8 +293,8 @@ TEST_F(MessagePanelTest, DeadPanelFileIsRemoved)
 
 TEST_F(MessagePanelTest, EnumerationByClassName)
 {
-    Peer p1({QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
-    Peer p2({QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
+    Peer p1(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
+    Peer p2(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
     const PanelHandle h1 = p1.OpenPanel();
     const PanelHandle h2 = p2.OpenPanel();
     PanelEndpoint own(QStringLiteral("TApp_MEDIAPlayer"));
@@ -372,7 +322,7 @@ TEST_F(MessagePanelTest, InstanceLockIsHeldUntilItsProcessEnds)
 {
     const QString name = QStringLiteral("dgdo19dkg?Idodxx");
     {
-        Peer holder({QStringLiteral("lock"), name});
+        Peer holder(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("lock"), name});
         ASSERT_EQ(holder.Expect(QStringLiteral("LOCK ")), QStringLiteral("acquired"));
         EXPECT_TRUE(InstanceLockHeld(name));
         EXPECT_EQ(AcquireInstanceLock(name), InstanceLockResult::HeldElsewhere);
@@ -383,7 +333,7 @@ TEST_F(MessagePanelTest, InstanceLockIsHeldUntilItsProcessEnds)
     EXPECT_EQ(AcquireInstanceLock(name), InstanceLockResult::Acquired);
     EXPECT_EQ(AcquireInstanceLock(name), InstanceLockResult::Acquired);
     EXPECT_TRUE(InstanceLockHeld(name));
-    Peer second({QStringLiteral("lock"), name});
+    Peer second(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("lock"), name});
     EXPECT_EQ(second.Expect(QStringLiteral("LOCK ")), QStringLiteral("held"));
     EXPECT_EQ(AcquireInstanceLock(QStringLiteral("a/b")), InstanceLockResult::Failed);
 }

@@ -1,0 +1,530 @@
+#include "platform/instancelock.h"
+#include "platform/messagepanel.h"
+#include "shell/appinfo.h"
+#include "shell/mediaplayer.h"
+#include "shell/mymessagepanel.h"
+#include "shell/myparam.h"
+#include "shell/paneltexts.h"
+#include "shell/startup.h"
+#include "support/peerprocess.h"
+#include "support/tempdir.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <memory>
+#include <optional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kExe = QStringLiteral(TAVIO_EXECUTABLE);
+const QString kPeer = QStringLiteral(TAVIO_PANEL_PEER);
+
+void EnsureApp()
+{
+    static int argc = 1;
+    static char name[] = "startup_test";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        new QApplication(argc, argv);
+    }
+}
+
+// Lets events and panel texts of this process run until pred() holds or the time is up.
+bool WaitUntil(const std::function<bool()> &pred, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        platform::ServePanels(10);
+    }
+    return true;
+}
+
+QString Utf8(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
+
+// Ended (a zombie waiting for its parent counts as ended).
+bool ProcessGone(qint64 pid)
+{
+    const QByteArray stat = TestDir::Read(QStringLiteral("/proc/%1/stat").arg(pid));
+    return stat.isEmpty() || stat.contains(") Z ");
+}
+
+// A player window of this process that records what it is asked to open.
+class RecordingPlayer : public TApp_MEDIAPlayer {
+public:
+    QStringList log;
+
+protected:
+    void OpenPaths(const QStringList &paths) override
+    {
+        log << QStringLiteral("open%1:").arg(OpenAdd ? QStringLiteral("+") : QString()) + paths.join(QLatin1Char('|'));
+    }
+    void OpenThisFolderOnly(const QStringList &folders) override
+    {
+        log << QStringLiteral("thisfolder:") + folders.join(QLatin1Char('|'));
+    }
+};
+
+// Every test gets its own runtime folder, data folder and message log; the real executable and
+// its sub-players inherit them.
+class StartupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME", "TAVIO_MSGBOX_LOG"})
+            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(RuntimeRoot()));
+        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        qputenv("TAVIO_MSGBOX_LOG", QFile::encodeName(LogPath()));
+        EnsureApp();
+        SetMsgBoxAnswerer([this](const QString &text, const QString &caption, int flags) {
+            m_ownMessages << caption + QLatin1Char('\t') + text;
+            return DefaultMsgBoxAnswer(flags);
+        });
+        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
+    }
+    void TearDown() override
+    {
+        for (auto &p : m_running) {
+            p->kill();
+            p->waitForFinished();
+        }
+        // Sub-players notice their player is gone within a second; let them end, also one
+        // that was still starting, before their folder goes.
+        if (!m_running.empty())
+            WaitUntil([] { return false; }, 800);
+        m_running.clear();
+        WaitUntil([] { return platform::ListPanels(QStringLiteral("TApp_MEDIAPlayerSubForm")).isEmpty(); }, 4000);
+        SetMsgBoxAnswerer(nullptr);
+        for (const auto &[name, value] : m_saved) {
+            if (value)
+                qputenv(name, *value);
+            else
+                qunsetenv(name);
+        }
+    }
+
+    QString LogPath() const { return m_home.Path(QStringLiteral("messages.log")); }
+    QString Messages() const { return Utf8(TestDir::Read(LogPath())); }
+    QString Folder() const { return RuntimeRoot() + QStringLiteral("/tavio"); }
+    // A runtime folder of its own for every test, kept until the test program ends: a
+    // sub-player that outlives its test still finds it (and does not make one elsewhere).
+    QString RuntimeRoot() const
+    {
+        static TestDir base;
+        if (m_runtimeRoot.isEmpty()) {
+            static int serial = 0;
+            m_runtimeRoot = base.Path(QStringLiteral("t%1").arg(++serial));
+            QDir().mkdir(m_runtimeRoot);
+        }
+        return m_runtimeRoot;
+    }
+
+    struct Run {
+        bool finished = false;
+        int exitCode = -1;
+        qint64 endedAtMs = 0; // on the clock of Since
+    };
+    // Runs the executable to its end while this process keeps serving its own panels.
+    Run RunTavio(const QStringList &args, const QString &cwd = QString(), int timeoutMs = 20000)
+    {
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedChannels);
+        if (!cwd.isEmpty())
+            p.setWorkingDirectory(cwd);
+        p.start(kExe, args);
+        Run run;
+        if (!p.waitForStarted())
+            return run;
+        run.finished = WaitUntil([&] { return p.waitForFinished(5); }, timeoutMs);
+        run.endedAtMs = m_since.elapsed();
+        if (run.finished && p.exitStatus() == QProcess::NormalExit)
+            run.exitCode = p.exitCode();
+        else
+            p.kill(), p.waitForFinished();
+        return run;
+    }
+    QProcess *StartTavio(const QStringList &args)
+    {
+        auto p = std::make_unique<QProcess>();
+        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->start(kExe, args);
+        p->waitForStarted();
+        m_running.push_back(std::move(p));
+        return m_running.back().get();
+    }
+    // Waits for count live panels of the class.
+    QList<platform::PanelEntry> WaitPanels(const QString &cls, int count, int ms = 15000)
+    {
+        QList<platform::PanelEntry> live;
+        WaitUntil(
+            [&] {
+                live.clear();
+                for (const auto &e : platform::ListPanels(cls))
+                    if (platform::IsPanel(e.handle))
+                        live << e;
+                return live.size() == count;
+            },
+            ms);
+        return live;
+    }
+
+    mutable QString m_runtimeRoot;
+    TestDir m_home;
+    TestDir m_work;
+    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    QStringList m_ownMessages;
+    std::vector<std::unique_ptr<QProcess>> m_running;
+    QElapsedTimer m_since = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+};
+
+TEST(PanelTexts, PathsAndFreeTextStayOneArgument)
+{
+    const QString paths[] = {
+        QStringLiteral("/music/a\" /EXIT.mp3"),
+        QStringLiteral("/music/\"/EXIT\""),
+        QStringLiteral("/music/x\"\" /PLAY y\""),
+        QStringLiteral("/music/日本語 🎵 \t tab.mp3"),
+        QStringLiteral("/music/trailing\""),
+        QStringLiteral("/music/plain.mp3"),
+    };
+    for (const QString &path : paths) {
+        SCOPED_TRACE(path.toStdString());
+        const TMyParam notice(PropertyWriteNotice(QStringLiteral("PROPERTY_ONSTARTWRITE"), path));
+        EXPECT_EQ(notice.SwitchCount, 1);
+        EXPECT_EQ(notice.NonSwitchCount, 0);
+        EXPECT_EQ(notice.SwitchValue(u"PROPERTY_ONSTARTWRITE"), path);
+
+        const TMyParam rename(RenameNoticeText(path, path + QStringLiteral(".new")));
+        EXPECT_FALSE(rename.HasSwitch(u"EXIT"));
+        EXPECT_FALSE(rename.HasSwitch(u"PLAY"));
+        EXPECT_EQ(rename.NonSwitchCount, 2);
+        EXPECT_EQ(rename.NonSwitchArg(0), path);
+        EXPECT_EQ(rename.NonSwitchArg(1), path + QStringLiteral(".new"));
+
+        const TMyParam property(PropertyCommandText(path));
+        EXPECT_TRUE(property.HasSwitch(u"property"));
+        EXPECT_EQ(property.SwitchCount, 1);
+        EXPECT_EQ(property.NonSwitchArg(0), path);
+
+        const TMyParam search(SearchListChangeText(42, path));
+        EXPECT_EQ(search.SwitchCount, 2);
+        EXPECT_EQ(search.SwitchValue(u"FROM"), QStringLiteral("42"));
+        EXPECT_EQ(search.SwitchValue(u"SEARCHLIST_CHANGE"), path);
+    }
+    EXPECT_EQ(QuotePanelText(u"a\"b"), QStringLiteral("\"a\"\"b\""));
+    EXPECT_EQ(QuotePanelText(u""), QStringLiteral("\"\""));
+    EXPECT_EQ(TMyParam(ToSubPlayerText(123)).OptionAt(0).ValueInt(), 123);
+}
+
+TEST(HandOver, RelativePathsThatExistBecomeAbsolute)
+{
+    TestDir work;
+    QDir(work.Root()).mkdir(QStringLiteral("sub dir"));
+    work.Write(QStringLiteral("日本 🎵 a\"b c.mp3"), "x");
+    work.Write(QStringLiteral("plain.mp3"), "x");
+    const QString root = work.Root();
+    struct Case {
+        QString in, out;
+    };
+    const Case cases[] = {
+        {QStringLiteral("plain.mp3"), root + QStringLiteral("/plain.mp3")},
+        {QStringLiteral("./sub dir/../plain.mp3"), root + QStringLiteral("/plain.mp3")},
+        {QStringLiteral("sub dir"), root + QStringLiteral("/sub dir")},
+        {QStringLiteral("日本 🎵 a\"b c.mp3"), root + QStringLiteral("/日本 🎵 a\"b c.mp3")},
+        {QStringLiteral("missing.mp3"), QStringLiteral("missing.mp3")},
+        {QStringLiteral("/VOLUME:50"), QStringLiteral("/VOLUME:50")},
+        {QStringLiteral("/abs/plain.mp3"), QStringLiteral("/abs/plain.mp3")},
+        {QString(), QString()},
+    };
+    QStringList in{QStringLiteral("/usr/bin/tavio")}, out{QStringLiteral("/usr/bin/tavio")};
+    for (const Case &c : cases) {
+        in << c.in;
+        out << c.out;
+    }
+    // The value of "/LISTSAVE:" written as its own argument stays as it is.
+    in << QStringLiteral("/LISTSAVE:") << QStringLiteral("plain.mp3");
+    out << QStringLiteral("/LISTSAVE:") << QStringLiteral("plain.mp3");
+    EXPECT_EQ(HandOverArguments(in, root), out);
+
+    const TMyParam received(HandOverText(in, root));
+    EXPECT_EQ(received.Arguments.mid(0, 8), out.mid(1, 8));
+    EXPECT_EQ(received.SwitchValue(u"LISTSAVE"), QStringLiteral("plain.mp3"));
+}
+
+TEST_F(StartupTest, SecondStartHandsOverItsCommandLineWaitsAndEnds)
+{
+    // This process plays the running player: it holds the lock and has the player's panel.
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    platform::PanelEndpoint player(QStringLiteral("TApp_MEDIAPlayer"));
+    ASSERT_TRUE(player.IsOpen());
+    QStringList received;
+    qint64 handledAt = 0;
+    int raised = 0;
+    player.SetTextHandler([&](const QString &text) {
+        received << text;
+        QThread::msleep(500); // the files are being opened
+        handledAt = m_since.elapsed();
+    });
+    player.SetRaiseHandler([&] { ++raised; });
+
+    const QString file = QStringLiteral("日本 🎵 a\"b c.mp3");
+    m_work.Write(file, "x");
+    const Run run = RunTavio({file, QStringLiteral("/VOLUME:50"), QStringLiteral("/LISTSAVE:/tmp/o u.m3u8"),
+                              QStringLiteral("missing file.mp3")},
+                             m_work.Root());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0);
+    ASSERT_EQ(received.size(), 1);
+    EXPECT_EQ(received[0], QStringLiteral("\"") + m_work.Root() +
+                               QStringLiteral("/日本 🎵 a\"\"b c.mp3\" /VOLUME:50 \"/LISTSAVE:/tmp/o u.m3u8\" "
+                                              "\"missing file.mp3\""));
+    EXPECT_GE(run.endedAtMs, handledAt); // it waited for the handler
+    EXPECT_EQ(raised, 1);
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
+}
+
+TEST_F(StartupTest, HandedOverTextIsDispatchedByThePlayer)
+{
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    RecordingPlayer player;
+    player.show();
+    QDir(m_work.Root()).mkdir(QStringLiteral("dir"));
+    m_work.Write(QStringLiteral("a.mp3"), "x");
+    const Run run = RunTavio({QStringLiteral("a.mp3"), QStringLiteral("/FOLDER"), QStringLiteral("dir"),
+                              QStringLiteral("/TO_SUBPLAYER:77"), QStringLiteral("/THISFOLDER"), QStringLiteral("/m/x")},
+                             m_work.Root());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(player.log, (QStringList{QStringLiteral("open:") + m_work.Path(QStringLiteral("a.mp3")),
+                                       QStringLiteral("open+:") + m_work.Path(QStringLiteral("dir")),
+                                       QStringLiteral("thisfolder:/m/x")}));
+    EXPECT_EQ(player.SubPlayerPanel, 77);
+    EXPECT_FALSE(player.OpenAdd);
+
+    // Its own command line takes the same road.
+    player.log.clear();
+    player.HandleStartupCommandLine(QStringLiteral("\"/m/x y.mp3\" \"\""));
+    EXPECT_EQ(player.log, QStringList{QStringLiteral("open:/m/x y.mp3|")});
+}
+
+TEST_F(StartupTest, SecondStartWithoutArgumentsSaysSoAndRaisesThePlayer)
+{
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    RecordingPlayer player;
+    player.showMinimized();
+    ASSERT_TRUE(player.isMinimized());
+    const Run run = RunTavio({});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(Messages(), QStringLiteral("tavio\tすでに起動しています\n"));
+    EXPECT_FALSE(player.isMinimized());
+    EXPECT_TRUE(player.log.isEmpty());
+}
+
+TEST_F(StartupTest, SecondStartWaitsForAPlayerThatIsStillStarting)
+{
+    // The lock is taken but the window comes a second later: the file must not be lost.
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    QStringList received;
+    std::unique_ptr<platform::PanelEndpoint> player;
+    QProcess second;
+    second.setProcessChannelMode(QProcess::ForwardedChannels);
+    second.start(kExe, {QStringLiteral("/m/a.mp3")});
+    ASSERT_TRUE(second.waitForStarted());
+    WaitUntil([] { return false; }, 1000);
+    player = std::make_unique<platform::PanelEndpoint>(QStringLiteral("TApp_MEDIAPlayer"));
+    player->SetTextHandler([&](const QString &text) { received << text; });
+    ASSERT_TRUE(WaitUntil([&] { return second.waitForFinished(5); }, 20000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(received, QStringList{QStringLiteral("/m/a.mp3")});
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(StartupTest, AllowDuplicationRunsPlayersSideBySideWithoutTheLock)
+{
+    ASSERT_TRUE(SetAllowDuplication(true));
+    EXPECT_EQ(TestDir::Read(m_home.Path(QStringLiteral("allow.duplication"))), QByteArray("allow duplication\r\n"));
+    StartTavio({});
+    StartTavio({QStringLiteral("/m/a.mp3")});
+    EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 2).size(), 2);
+    for (auto &p : m_running)
+        EXPECT_EQ(p->state(), QProcess::Running);
+    EXPECT_FALSE(QFileInfo::exists(Folder() + QStringLiteral("/dgdo19dkg?Idodxx.lock")));
+    EXPECT_FALSE(platform::InstanceLockHeld(InstanceMutexName()));
+    EXPECT_TRUE(Messages().isEmpty());
+
+    ASSERT_TRUE(SetAllowDuplication(false));
+    EXPECT_FALSE(DuplicationAllowed());
+    EXPECT_TRUE(SetAllowDuplication(false));
+}
+
+TEST_F(StartupTest, RealPlayerTakesTheLockAndTakesOverLaterStarts)
+{
+    StartTavio({});
+    ASSERT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
+    EXPECT_TRUE(platform::InstanceLockHeld(InstanceMutexName()));
+    const Run run = RunTavio({QStringLiteral("/m/a.mp3")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1, 500).size(), 1);
+    EXPECT_TRUE(Messages().isEmpty());
+}
+
+TEST_F(StartupTest, SubPlayerEndsWithinASecondOfItsPlayerBeingKilled)
+{
+    QProcess *player = StartTavio({});
+    const auto subs = WaitPanels(QStringLiteral("TApp_MEDIAPlayerSubForm"), 1);
+    ASSERT_EQ(subs.size(), 1);
+    const auto sub = platform::QueryPanel(subs[0].handle);
+    ASSERT_TRUE(sub.has_value());
+    EXPECT_FALSE(sub->state.visible);
+    EXPECT_EQ(sub->executablePath, QFileInfo(kExe).canonicalFilePath());
+
+    ::kill(pid_t(player->processId()), SIGKILL);
+    player->waitForFinished();
+    QElapsedTimer clock;
+    clock.start();
+    // Only the file is watched: looking at the panel would do the sub-player's work for it.
+    const bool gone = WaitUntil([&] { return !QFileInfo::exists(subs[0].path); }, 5000);
+    EXPECT_TRUE(gone);
+    EXPECT_LT(clock.elapsed(), 2500);
+    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(sub->processId); }, 3000));
+}
+
+TEST_F(StartupTest, SubPlayerHandshakeAndRestart)
+{
+    TApp_MEDIAPlayer::SetSubPlayerProgram(kExe);
+    auto player = std::make_unique<TApp_MEDIAPlayer>();
+    ASSERT_TRUE(WaitUntil([&] { return player->SubPlayerPanel > 0; }, 15000));
+    const platform::PanelHandle first = player->SubPlayerPanel;
+    const auto id = platform::QueryPanel(first);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(id->className, QStringLiteral("TApp_MEDIAPlayerSubForm"));
+    EXPECT_TRUE(player->EnsureSubPlayer());
+    EXPECT_EQ(player->SubPlayerPanel, first);
+
+    // A closed sub-player is replaced on demand.
+    EXPECT_TRUE(SendPanelText(QStringLiteral("/CLOSE"), first));
+    ASSERT_TRUE(WaitUntil([&] { return !platform::IsPanel(first); }, 5000));
+    player->EnsureSubPlayer();
+    ASSERT_TRUE(WaitUntil([&] { return player->SubPlayerPanel != first && platform::IsPanel(player->SubPlayerPanel); },
+                          15000));
+    const QString path = platform::ListPanels(QStringLiteral("TApp_MEDIAPlayerSubForm")).value(0).path;
+    ASSERT_FALSE(path.isEmpty());
+
+    // When the player's panel goes, so does the sub-player.
+    player.reset();
+    EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(path); }, 4000));
+}
+
+TEST_F(StartupTest, RefusedPanelFolderStopsTheStartAndDeliversNothing)
+{
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    platform::PanelEndpoint player(QStringLiteral("TApp_MEDIAPlayer"));
+    QStringList received;
+    player.SetTextHandler([&](const QString &text) { received << text; });
+    ::chmod(QFile::encodeName(Folder()).constData(), 0755);
+    const Run run = RunTavio({QStringLiteral("/m/a.mp3")});
+    ::chmod(QFile::encodeName(Folder()).constData(), 0700);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(received.isEmpty());
+    const QString messages = Messages();
+    EXPECT_TRUE(messages.startsWith(QStringLiteral("tavio\t"))) << messages.toStdString();
+    EXPECT_TRUE(messages.contains(Folder())) << messages.toStdString();
+    EXPECT_TRUE(messages.contains(QStringLiteral("0755"))) << messages.toStdString();
+}
+
+TEST_F(StartupTest, PropertyStartOpensOneWindowPerFileAndExecutable)
+{
+    // Not a file: the message, no window.
+    EXPECT_EQ(RunTavio({QStringLiteral("/property"), QStringLiteral("missing.mp3")}).exitCode, 0);
+    EXPECT_EQ(RunTavio({QStringLiteral("/PROPERTY"), m_work.Root()}).exitCode, 0);
+    EXPECT_EQ(Messages(), QStringLiteral("tavio\tmissing.mp3\rファイルが存在しません\n") + QStringLiteral("tavio\t") +
+                              m_work.Root() + QStringLiteral("\rファイルが存在しません\n"));
+    EXPECT_TRUE(platform::ListPanels().isEmpty());
+
+    const QString file = m_work.Write(QStringLiteral("a \"b\".mp3"), "x");
+    // A window of another program showing the same file does not count.
+    platform::PanelEndpoint foreign(QStringLiteral("TApp_MediaProperty"));
+    foreign.SetStateProvider([&] { return platform::PanelState{true, false, file}; });
+
+    QProcess *first = StartTavio({QStringLiteral("/property"), file});
+    const auto windows = WaitPanels(QStringLiteral("TApp_MediaProperty"), 2);
+    ASSERT_EQ(windows.size(), 2);
+    // Seen from this test binary only its own window is one of the same executable.
+    EXPECT_EQ(FindPropertyWindowPanel(file), foreign.Handle());
+
+    // A relative path names the same file.
+    const Run again = RunTavio({QStringLiteral("/property"), QStringLiteral("a \"b\".mp3")}, m_work.Root());
+    EXPECT_EQ(again.exitCode, 0);
+    EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MediaProperty"), 2, 300).size(), 2);
+    for (const auto &w : windows) {
+        if (w.handle == foreign.Handle())
+            continue;
+        const auto id = platform::QueryPanel(w.handle);
+        ASSERT_TRUE(id.has_value());
+        EXPECT_EQ(id->state.shownFile, file);
+        EXPECT_EQ(id->processId, first->processId());
+        EXPECT_TRUE(SendPanelText(QStringLiteral("/CLOSE"), w.handle));
+    }
+    EXPECT_TRUE(first->waitForFinished(5000));
+    EXPECT_TRUE(Messages().endsWith(QStringLiteral("ファイルが存在しません\n")));
+}
+
+TEST_F(StartupTest, BroadcastsReachEveryPanelAndSkipTheExceptedOnes)
+{
+    Peer p1(kPeer, {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
+    Peer p2(kPeer, {QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
+    const platform::PanelHandle h1 = p1.OpenPanel(), h2 = p2.OpenPanel();
+    ASSERT_GT(h1, 0);
+    ASSERT_GT(h2, 0);
+    QWidget window;
+    auto *a = new TMyMessagePanel(&window, QStringLiteral("TApp_MEDIAPlaylist"));
+    auto *b = new TMyMessagePanel(&window, QStringLiteral("TApp_MediaProperty"));
+    QStringList gotA, gotB;
+    a->OnTextChange = [&](TMyMessagePanel *sender, const QString &t) {
+        EXPECT_EQ(sender, a);
+        gotA << t;
+    };
+    b->OnTextChange = [&](TMyMessagePanel *, const QString &t) { gotB << t; };
+
+    // The first peer answers back to a while the broadcast is still going on.
+    const QString text = QStringLiteral("SENDBACK %1 back").arg(a->Handle());
+    BroadcastPanelTextExcept(text, {h2, b->Handle()});
+    EXPECT_EQ(p1.Expect(QStringLiteral("GOT ")), text);
+    EXPECT_EQ(p1.Expect(QStringLiteral("SENT ")), QStringLiteral("1"));
+    gotA.sort();
+    EXPECT_EQ(gotA, (QStringList{text, QStringLiteral("back")}));
+    EXPECT_TRUE(gotB.isEmpty());
+
+    BroadcastPanelText(QStringLiteral("to all"));
+    EXPECT_EQ(p1.Expect(QStringLiteral("GOT ")), QStringLiteral("to all"));
+    EXPECT_EQ(p2.Expect(QStringLiteral("GOT ")), QStringLiteral("to all"));
+    EXPECT_EQ(gotB, QStringList{QStringLiteral("to all")});
+    EXPECT_EQ(gotA.last(), QStringLiteral("to all"));
+    EXPECT_FALSE(p2.Lines().join(QLatin1Char('\n')).contains(QStringLiteral("SENDBACK")));
+    EXPECT_EQ(FindMessagePanel(&window), a->Handle());
+    EXPECT_TRUE(SendPanelText(QStringLiteral("direct"), &window));
+    EXPECT_EQ(gotA.last(), QStringLiteral("direct"));
+}
+
+} // namespace
