@@ -90,12 +90,18 @@ void TApp_MEDIAPlayer::MyMessagePanel1TextChange(TMyMessagePanel *sender, const 
             OpenPaths(paths);
     };
     openList(lists[OpenList]);
-    const bool openAdd = OpenAdd;
-    OpenAdd = true; // the later lists are added to the playlist
-    openList(lists[FolderList]);
-    if (!lists[ThisFolderList].isEmpty())
-        OpenThisFolderOnly(lists[ThisFolderList]);
-    OpenAdd = openAdd;
+    {
+        // The later lists are added to the playlist; the setting comes back however they end.
+        struct Restore {
+            bool &flag;
+            bool saved;
+            ~Restore() { flag = saved; }
+        } restore{OpenAdd, OpenAdd};
+        OpenAdd = true;
+        openList(lists[FolderList]);
+        if (!lists[ThisFolderList].isEmpty())
+            OpenThisFolderOnly(lists[ThisFolderList]);
+    }
     if (sender)
         sender->Tag = 0;
 }
