@@ -1,7 +1,9 @@
+#include "id3fixtures.h"
 #include "lists/mywstrings.h"
 #include "platform/files.h"
 #include "support/tempdir.h"
 #include "tags/mediameasure.h"
+#include "tags/mymediastrings.h"
 #include "tags/mytag.h"
 #include "tags/taglibrary.h"
 #include "tags/tagthreads.h"
@@ -470,6 +472,47 @@ TEST_F(TagThreadsTest, ListFillsWithADamagedOrMissingLibrary)
     EXPECT_EQ(refresh.Statistics().TakenOver, 1);
     EXPECT_EQ(fake.Total(), 2);
     EXPECT_EQ(completes, 2);
+}
+
+// The player's own list, filled by a folder search, over a library file of random bytes: the
+// file is kept aside, the tags come from the files, and the next walk reads none of them.
+TEST_F(TagThreadsTest, PlayerListFillsFromTheFilesOverADamagedLibrary)
+{
+    CloseLibrary();
+    const QString db = LibraryDatabaseFileName();
+    QByteArray junk(4096, '\0');
+    for (char &ch : junk)
+        ch = char(QRandomGenerator::global()->generate());
+    dir.Write(QFileInfo(db).fileName(), junk);
+    ASSERT_TRUE(OpenLibrary());
+    EXPECT_EQ(TestDir::Read(db + QStringLiteral(".corrupt")), junk);
+
+    const QStringList titles = {QStringLiteral("春の歌"), QStringLiteral("Ünïcødé ♫"), QStringLiteral("It's")};
+    for (int i = 0; i < titles.size(); ++i) {
+        const QByteArray tag = id3::Tag(3, id3::Frame23("TIT2", id3::Text(1, QByteArray("\xFF\xFE", 2) +
+                                                                               id3::Utf16Le(titles[i]))));
+        File(QStringLiteral("music/%1.mp3").arg(i + 1), tag + id3::Audio());
+    }
+    TMyMediaStrings media;
+    ASSERT_TRUE(media.SearchTarget(dir.Path(QStringLiteral("music/"))));
+    ASSERT_EQ(media.Count(), 3);
+    media.SortByName();
+    ASSERT_TRUE(refresh.Start(&media));
+    ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
+    for (int i = 0; i < titles.size(); ++i) {
+        EXPECT_EQ(media.Tag(i)->Title, titles[i]);
+        TMyLibraryRecord r;
+        ASSERT_TRUE(Stored(media[i], &r));
+        EXPECT_EQ(r.Title, titles[i]);
+    }
+    EXPECT_EQ(fake.Total(), 3);
+
+    TMyMediaStrings again;
+    ASSERT_TRUE(again.SearchTarget(dir.Path(QStringLiteral("music/"))));
+    ASSERT_TRUE(refresh.Start(&again));
+    ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
+    EXPECT_EQ(fake.Total(), 3);
+    EXPECT_EQ(refresh.Statistics().FromLibrary, 3);
 }
 
 QStringList *g_log = nullptr;
