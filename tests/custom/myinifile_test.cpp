@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
+#include <QObject>
 
 #include <functional>
 #include <limits>
@@ -346,6 +348,46 @@ TEST(IniFile, RectsAndFonts)
     TMyFontSpec bad;
     ini.ReadFont(S("Fonts"), S("Bad"), bad);
     EXPECT_EQ(bad.Charset, 255);
+}
+
+TEST(IniFile, ControlBoundsUnderTheObjectName)
+{
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("t.ini"));
+    QObject form;
+    form.setObjectName(QStringLiteral("App_Player"));
+    form.setProperty("geometry", QRect(40, 30, 640, 480));
+    {
+        TMyIniFile ini(path);
+        ini.WriteFormBounds(&form);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(TestDir::Read(path), QByteArray("[Bounds]\r\nApp_Player_Left=40\r\nApp_Player_Top=30\r\n"
+                                              "App_Player_Right=680\r\nApp_Player_Bottom=510\r\n\r\n"));
+    form.setProperty("geometry", QRect());
+    TMyIniFile ini(path);
+    EXPECT_EQ(ini.ReadControlBounds(QStringLiteral("BOUNDS"), &form), QRect(40, 30, 640, 480));
+}
+
+TEST(IniFile, DefaultFileLivesInTheDataFolder)
+{
+    TestDir dir;
+    const QByteArray saved = qgetenv("TAVIO_HOME");
+    qputenv("TAVIO_HOME", QFile::encodeName(dir.Root()));
+    const QString expected = dir.Root() + u'/' + QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(u'/', -1) +
+                             QStringLiteral(".ini");
+    EXPECT_EQ(TMyIniFile::DefaultFileName(), expected);
+    {
+        TMyIniFile ini;
+        EXPECT_EQ(ini.FileName(), expected);
+        ini.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
+        EXPECT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_TRUE(QFile::exists(expected));
+    if (saved.isNull())
+        qunsetenv("TAVIO_HOME");
+    else
+        qputenv("TAVIO_HOME", saved);
 }
 
 TEST(IniFile, FitRectOntoWorkArea)
