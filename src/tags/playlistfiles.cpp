@@ -67,7 +67,18 @@ bool WriteBytes(const QString &fileName, const QByteArray &bytes)
     return file.commit();
 }
 
-// ANSI when every line survives windows-932 unchanged, else UTF-8 with a byte-order mark.
+// True when a reader that detects the encoding (as ".m3u" and ".pls" are read) gets the text back.
+bool DetectedAs(const QByteArray &bytes, const QString &text)
+{
+    TextEncoding enc = DetectEncoding(bytes);
+    if (enc == TextEncoding::Auto || enc > TextEncoding::EucJp)
+        enc = TextEncoding::Ansi;
+    return DecodeText(bytes, enc) == text;
+}
+
+// ANSI when every line survives windows-932 unchanged and the bytes read back as what was
+// written; else UTF-8 with a byte-order mark, which every reader recognises. (Short ANSI texts
+// can look like another encoding: "ｶﾞ" like EUC-JP, "a+ZeVnLIqe-" like UTF-7.)
 bool WriteAnsiOrUtf8(const QString &fileName, const QStringList &lines)
 {
     QString text;
@@ -79,8 +90,11 @@ bool WriteAnsiOrUtf8(const QString &fileName, const QStringList &lines)
         text += line;
         text += kCrLf;
     }
-    if (FitsAnsiExactly(text))
-        return WriteBytes(fileName, platform::WideToAnsi(text));
+    if (FitsAnsiExactly(text)) {
+        const QByteArray ansi = platform::WideToAnsi(text);
+        if (DetectedAs(ansi, text))
+            return WriteBytes(fileName, ansi);
+    }
     return WriteBytes(fileName, EncodeText(text, TextEncoding::Utf8Bom));
 }
 

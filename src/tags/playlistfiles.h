@@ -54,8 +54,9 @@ QString WPLText(const TMyWStrings &entries);
 // Writers. Each appends its extension when needed and writes through a temporary file and a
 // rename; false when the file could not be written. Entries are written as they are: the caller
 // makes them relative first (MakeEntriesRelative) when the user asked for relative paths.
-// ".m3u" and ".pls" are ANSI (windows-932); when some entry cannot be written in it, the whole
-// file is UTF-8 with a byte-order mark instead, so no entry is lost (the readers detect it).
+// ".m3u" and ".pls" are ANSI (windows-932); when some entry cannot be written in it, or the
+// ANSI bytes would be detected as another encoding on reading, the whole file is UTF-8 with a
+// byte-order mark instead, so no entry is lost (the readers detect it).
 bool SaveM3U(const TMyWStrings &entries, const QString &fileName);
 bool SaveM3U8(const TMyWStrings &entries, const QString &fileName, bool withBom);
 // An existing file keeps its other sections; section "playlist" is written anew at the end.

@@ -185,22 +185,27 @@ TEST(PlaylistRoundTrip, EveryFormatKeepsEveryName)
 }
 
 // Names outside windows-932 (legal in any Linux file name) would turn into "?" in an ANSI file
-// and point at nothing; such files are written as UTF-8 with a byte-order mark instead.
+// and point at nothing; such files are written as UTF-8 with a byte-order mark instead. So are
+// ANSI texts that the readers' detection would take for another encoding.
 TEST(PlaylistRoundTrip, AnsiFormatsFallBackToUtf8WhenANameDoesNotFit)
 {
     TestDir dir;
-    const QStringList names = {
-        QStringLiteral("/m/plain.mp3"),
-        QStringLiteral("/m/한국어 ♫ 😀.mp3"),
-        QStringLiteral("/m/\u301C wave dash.mp3"),      // windows-932 reads it back as U+FF5E
-        QStringLiteral("/m/\u30AB\u3099 decomposed.mp3"),  // would be composed into one character
+    const QStringList cases[] = {
+        {QStringLiteral("/m/plain.mp3"), QStringLiteral("/m/한국어 ♫ 😀.mp3")},
+        {QStringLiteral("/m/\u301C wave dash.mp3")},          // windows-932 reads it back as U+FF5E
+        {QStringLiteral("/m/\u30AB\u3099 decomposed.mp3")},  // would be composed into one character
+        {QStringLiteral("/m/ｶﾞ.mp3")},                       // its bytes look like EUC-JP
+        {QStringLiteral("/m/髙.mp3")},
+        {QStringLiteral("/m/a+ZeVnLIqe-.mp3")},              // plain ASCII that reads as UTF-7
     };
-    const ListOf entries(names);
-    ASSERT_TRUE(SaveM3U(entries, dir.Path("u.m3u")));
-    ASSERT_TRUE(SavePLS(entries, dir.Path("u.pls")));
-    for (const char *name : {"u.m3u", "u.pls"}) {
-        EXPECT_TRUE(TestDir::Read(dir.Path(name)).startsWith("\xEF\xBB\xBF")) << name;
-        EXPECT_EQ(ReadPlaylistEntries(dir.Path(name)), names) << name;
+    for (const QStringList &names : cases) {
+        const ListOf entries(names);
+        ASSERT_TRUE(SaveM3U(entries, dir.Path("u.m3u")));
+        ASSERT_TRUE(SavePLS(entries, dir.Path("u.pls")));
+        for (const char *name : {"u.m3u", "u.pls"}) {
+            EXPECT_TRUE(TestDir::Read(dir.Path(name)).startsWith("\xEF\xBB\xBF")) << name;
+            EXPECT_EQ(ReadPlaylistEntries(dir.Path(name)), names) << name;
+        }
     }
     EXPECT_FALSE(FitsAnsiExactly(u"\u301C"));
     EXPECT_TRUE(FitsAnsiExactly(u"\uFF5E 第１０話"));
