@@ -16,6 +16,7 @@
 #include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QSaveFile>
+#include <QTimer>
 #include <QScreen>
 
 #include <gst/video/videooverlay.h>
@@ -38,6 +39,7 @@ const char kGraphHeader[] = "tavio filter graph 1";
 // playbin's flags (GstPlayFlags, not in a public header).
 constexpr guint kPlayFlagVideo = 0x1;
 constexpr guint kPlayFlagText = 0x4;
+constexpr guint kPlayFlagNativeVideo = 0x40;
 
 // The seeking capability bits of the Windows build's diagnostics.
 constexpr int kCanSeekAbsolute = 0x1, kCanSeekForwards = 0x2, kCanSeekBackwards = 0x4,
@@ -151,7 +153,9 @@ int MessageTypeBit(GstMessageType type)
 // Everything that touches GStreamer, kept out of the header.
 struct TMyDirectShowPlayer::Impl {
     ElementRef pipeline;         // a playbin
-    ElementRef videoSink;        // the element given as video-sink
+    ElementRef videoSink;        // the element that draws (overlay, statistics)
+    ElementRef videoBin;         // what playbin was given as video-sink (videoSink or a bin around it)
+    ElementRef sizeFilter;       // the size the frames are scaled to before ximagesink
     ElementRef volume, panorama; // our audio filter
     PadRef videoPad;             // the decoded video stream (caps changes come from here)
     gulong capsHandler = 0;
@@ -356,6 +360,7 @@ bool TMyDirectShowPlayer::Open(const QString &fileName)
     if (m_videoWindow) {
         if (HasVideoSize() && d->windowSink) {
             LayoutVideoWindow();
+            ScheduleSinkRefresh();
             m_videoWindow->show();
         } else {
             m_videoWindow->hide();
@@ -435,29 +440,24 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
         d->uri = uri;
         g_object_set(playbin.get(), "uri", uri.constData(), nullptr);
 
-        // Our audio filter: volume and balance live here, so they work with any output.
+        // Our audio output: volume and balance right before the sink, so that a change is heard
+        // at once and works with any output.
+        const QString output = AudioSinkDescription.isEmpty()
+            ? engine::ElementAliasTargets(QStringLiteral("Default DirectSound Device")).value(0, QStringLiteral("autoaudiosink"))
+            : AudioSinkDescription;
         engine::GErrorHolder error;
-        GstElement *filter = gst_parse_bin_from_description(
-            "audioconvert ! volume name=tavio-volume ! audiopanorama method=simple name=tavio-balance", TRUE,
-            error.out());
-        if (filter) {
-            ElementRef filterRef = ElementRef::Adopt(GST_ELEMENT(gst_object_ref_sink(filter)));
-            d->volume = ElementRef::Adopt(gst_bin_get_by_name(GST_BIN(filter), "tavio-volume"));
-            d->panorama = ElementRef::Adopt(gst_bin_get_by_name(GST_BIN(filter), "tavio-balance"));
-            g_object_set(playbin.get(), "audio-filter", filter, nullptr);
+        GstElement *audio = gst_parse_bin_from_description(
+            ("audioconvert ! volume name=tavio-volume ! audiopanorama method=simple name=tavio-balance ! "
+             "audioconvert ! audioresample ! " + output).toUtf8().constData(),
+            TRUE, error.out());
+        if (!audio) {
+            Log(QStringLiteral("audio output cannot be built: %1").arg(error ? QString::fromUtf8(error.get()->message) : output));
+            return false;
         }
-
-        ElementRef audioSink;
-        if (!AudioSinkDescription.isEmpty()) {
-            GstElement *bin = gst_parse_bin_from_description(AudioSinkDescription.toUtf8().constData(), TRUE,
-                                                             error.out());
-            if (bin)
-                audioSink = ElementRef::Adopt(GST_ELEMENT(gst_object_ref_sink(bin)));
-        } else {
-            audioSink = engine::MakeElement(QStringLiteral("Default DirectSound Device"));
-        }
-        if (audioSink)
-            g_object_set(playbin.get(), "audio-sink", audioSink.get(), nullptr);
+        ElementRef audioSink = ElementRef::Adopt(GST_ELEMENT(gst_object_ref_sink(audio)));
+        d->volume = ElementRef::Adopt(gst_bin_get_by_name(GST_BIN(audio), "tavio-volume"));
+        d->panorama = ElementRef::Adopt(gst_bin_get_by_name(GST_BIN(audio), "tavio-balance"));
+        g_object_set(playbin.get(), "audio-sink", audioSink.get(), nullptr);
 
         // The video sink: into our video window when there is one to draw into.
         ElementRef videoSink;
@@ -469,6 +469,11 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
             if (!candidates.contains(QLatin1String("ximagesink")))
                 candidates << QStringLiteral("ximagesink");
             for (const QString &name : candidates) {
+                if (name == QLatin1String("glimagesink")) {
+                    // Its own GL window stays unmapped inside a window of ours; draw with X.
+                    Log(QStringLiteral("video renderer glimagesink cannot draw into the video window; falling back"));
+                    continue;
+                }
                 ElementRef sink = engine::MakeElement(name);
                 if (!sink)
                     continue;
@@ -497,14 +502,49 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
                 }
             }
         }
+        ElementRef videoBin = videoSink;
+        d->sizeFilter.reset();
+        if (d->windowSink && d->videoSinkFactory == QLatin1String("ximagesink")) {
+            // ximagesink draws frames at the size they come in: scale them to the video window
+            // here, to the window's exact size, so that a picture not kept in aspect stretches.
+            GstElement *bin = gst_bin_new("tavio-video-output");
+            GstElement *convert = gst_element_factory_make("videoconvert", nullptr);
+            GstElement *scale = gst_element_factory_make("videoscale", nullptr);
+            GstElement *filter = gst_element_factory_make("capsfilter", "tavio-video-size");
+            if (bin && convert && scale && filter) {
+                g_object_set(scale, "add-borders", FALSE, nullptr);
+                gst_bin_add_many(GST_BIN(bin), convert, scale, filter, GST_ELEMENT(gst_object_ref(videoSink.get())), nullptr);
+                gst_element_link_many(convert, scale, filter, videoSink.get(), nullptr);
+                GstPad *target = gst_element_get_static_pad(convert, "sink");
+                gst_element_add_pad(bin, gst_ghost_pad_new("sink", target));
+                gst_object_unref(target);
+                videoBin = ElementRef::Adopt(GST_ELEMENT(gst_object_ref_sink(bin)));
+                d->sizeFilter = ElementRef::Share(filter);
+                // Our bin converts and scales; playbin's own scaler would keep the aspect.
+                guint flags = 0;
+                g_object_get(playbin.get(), "flags", &flags, nullptr);
+                g_object_set(playbin.get(), "flags", flags | kPlayFlagNativeVideo, nullptr);
+            } else {
+                if (bin)
+                    gst_object_unref(bin);
+                if (convert)
+                    gst_object_unref(convert);
+                if (scale)
+                    gst_object_unref(scale);
+                if (filter)
+                    gst_object_unref(filter);
+            }
+        }
         if (!d->windowSink) {
             videoSink = engine::MakeElement(QStringLiteral("fakesink"), QStringLiteral("tavio-video-fakesink"));
             if (videoSink)
                 g_object_set(videoSink.get(), "sync", TRUE, "qos", TRUE, nullptr);
             d->videoSinkFactory = QStringLiteral("fakesink");
         }
-        if (videoSink)
-            g_object_set(playbin.get(), "video-sink", videoSink.get(), nullptr);
+        if (!d->windowSink)
+            videoBin = videoSink;
+        if (videoBin)
+            g_object_set(playbin.get(), "video-sink", videoBin.get(), nullptr);
         if (videoOff) {
             guint flags = 0;
             g_object_get(playbin.get(), "flags", &flags, nullptr);
@@ -513,6 +553,7 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
 
         d->pipeline = playbin;
         d->videoSink = videoSink;
+        d->videoBin = videoBin;
         d->openError = false;
         d->openErrorFromVideoSink = false;
         d->seekPending = false;
@@ -641,8 +682,8 @@ void TMyDirectShowPlayer::HandleMessage(void *raw)
             d->openErrorDomain = error ? error->domain : 0;
             d->openErrorCode = error ? error->code : 0;
             d->openErrorFromVideoSink =
-                d->videoSink && (GST_MESSAGE_SRC(message) == GST_OBJECT(d->videoSink.get()) ||
-                                 gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(d->videoSink.get())));
+                d->videoBin && (GST_MESSAGE_SRC(message) == GST_OBJECT(d->videoBin.get()) ||
+                                gst_object_has_as_ancestor(GST_MESSAGE_SRC(message), GST_OBJECT(d->videoBin.get())));
         }
         if (error)
             g_error_free(error);
@@ -794,6 +835,8 @@ void TMyDirectShowPlayer::Close()
         d->volume.reset();
         d->panorama.reset();
         d->videoSink.reset();
+        d->videoBin.reset();
+        d->sizeFilter.reset();
         d->pipeline.reset();
         d->windowSink = false;
         d->seekPending = false;
@@ -1159,18 +1202,46 @@ void TMyDirectShowPlayer::LayoutVideoWindow()
     }
     if (box.width() < 1 || box.height() < 1)
         box.setSize(QSize(std::max(box.width(), 1), std::max(box.height(), 1)));
-    const bool changed = m_videoWindow->geometry() != box;
+    if (m_videoWindow->geometry() == box)
+        return;
     m_videoWindow->setGeometry(box);
-    if (changed && d->videoSink && d->windowSink && !m_opening) {
-        // ximagesink scales by asking upstream for the window's size: make it ask again, and
-        // while paused decode the frame again at that size.
-        gst_video_overlay_expose(GST_VIDEO_OVERLAY(d->videoSink.get()));
-        PadRef pad = PadRef::Adopt(gst_element_get_static_pad(d->videoSink.get(), "sink"));
-        if (pad)
-            gst_pad_push_event(pad.get(), gst_event_new_reconfigure());
-        if (d->videoSinkFactory == QLatin1String("ximagesink") && GetPlayState() != psRunning && !d->seekPending)
-            SeekTo(Position(), m_rate);
+    if (d->videoSink && d->windowSink && !m_opening)
+        ScheduleSinkRefresh();
+}
+
+void TMyDirectShowPlayer::ScheduleSinkRefresh()
+{
+    // The window system applies the new geometry a moment later; the sink must ask after that.
+    if (!m_refreshTimer) {
+        m_refreshTimer = new QTimer(this);
+        m_refreshTimer->setSingleShot(true);
+        m_refreshTimer->setInterval(40);
+        connect(m_refreshTimer, &QTimer::timeout, this, [this] { RefreshSink(); });
     }
+    m_refreshTimer->start();
+}
+
+void TMyDirectShowPlayer::RefreshSink()
+{
+    if (!d->videoSink || !d->windowSink)
+        return;
+    // ximagesink scales by asking upstream for the window's size: make it ask again, and while
+    // not running decode the shown frame again at that size.
+    gst_video_overlay_expose(GST_VIDEO_OVERLAY(d->videoSink.get()));
+    if (d->sizeFilter && m_videoWindow) {
+        const qreal ratio = m_videoWindow->devicePixelRatio();
+        const int w = std::max(1, int(std::lround(m_videoWindow->width() * ratio)));
+        const int h = std::max(1, int(std::lround(m_videoWindow->height() * ratio)));
+        GstCaps *caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, w, "height", G_TYPE_INT, h,
+                                            "pixel-aspect-ratio", GST_TYPE_FRACTION, 1, 1, nullptr);
+        g_object_set(d->sizeFilter.get(), "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
+    PadRef pad = PadRef::Adopt(gst_element_get_static_pad(d->videoSink.get(), "sink"));
+    if (pad)
+        gst_pad_push_event(pad.get(), gst_event_new_reconfigure());
+    if (GetPlayState() != psRunning && !d->seekPending)
+        SeekTo(Position(), m_rate);
 }
 
 bool TMyDirectShowPlayer::eventFilter(QObject *watched, QEvent *event)

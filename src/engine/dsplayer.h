@@ -191,6 +191,8 @@ private:
     void ScheduleClosedCheck();
     void ClosedCheck();
     void SeekTo(double seconds, double rate);
+    void ScheduleSinkRefresh();
+    void RefreshSink();
     bool WaitSettled(int timeoutMs);
 
     std::unique_ptr<Impl> d;
@@ -202,6 +204,7 @@ private:
     QPointer<QWindow> m_videoOwner;
     std::unique_ptr<QWindow> m_foreignOwner;
     QPointer<QWindow> m_videoWindow;
+    class QTimer *m_refreshTimer = nullptr;
     bool m_messageDrain = true;
     double m_duration = 0;
     int m_videoWidth = 0;

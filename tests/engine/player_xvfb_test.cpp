@@ -1,0 +1,142 @@
+// Real video output under the private X server of the test run (TAVIO_XVFB_DISPLAY).
+#include "engine/dsplayer.h"
+#include "mediafixtures.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+bool g_haveDisplay = false;
+
+class PlayerXvfbTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const QByteArray display = qgetenv("TAVIO_XVFB_DISPLAY");
+        if (display.isEmpty() || QCoreApplication::instance())
+            return;
+        qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        static int argc = 1;
+        static char name[] = "engine_player_xvfb_test";
+        static char *argv[] = {name, nullptr};
+        new QGuiApplication(argc, argv);
+        g_haveDisplay = QGuiApplication::platformName() == QLatin1String("xcb");
+    }
+
+    void SetUp() override
+    {
+        if (!g_haveDisplay)
+            GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
+        owner = std::make_unique<QWindow>();
+        owner->setGeometry(50, 50, 400, 200);
+        owner->show();
+        ASSERT_TRUE(WaitUntil([&] { return owner->isExposed(); }, 3000));
+        player = std::make_unique<TMyDSPlayer>();
+        player->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+        player->SetVideoOwner(owner.get());
+        red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));
+        ASSERT_FALSE(red.isEmpty());
+    }
+
+    void TearDown() override
+    {
+        player.reset();
+        owner.reset();
+    }
+
+    // The colour at a point of the window (its own coordinates), as the screen shows it.
+    static QRgb PixelAt(QWindow *window, int x, int y)
+    {
+        const QImage image = window->screen()->grabWindow(window->winId(), x, y, 1, 1).toImage();
+        return image.isNull() ? 0 : image.pixel(0, 0);
+    }
+    static bool IsRed(QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; }
+
+    // True when the middle and the four inner corners of the rectangle all show red.
+    static bool RectIsRed(QWindow *window, const QRect &r)
+    {
+        const QPoint points[] = {r.center(), r.topLeft() + QPoint(3, 3), r.topRight() + QPoint(-3, 3),
+                                 r.bottomLeft() + QPoint(3, -3), r.bottomRight() + QPoint(-3, -3)};
+        for (const QPoint &p : points)
+            if (!IsRed(PixelAt(window, p.x(), p.y())))
+                return false;
+        return true;
+    }
+
+    std::unique_ptr<QWindow> owner;
+    std::unique_ptr<TMyDSPlayer> player;
+    QString red;
+};
+
+TEST_F(PlayerXvfbTest, EveryRendererShowsThePictureInTheAspectBox)
+{
+    for (TMyVmMode mode : {vmFriendlyVideoRenderer, vmOverlayMixer, vmVMR7, vmVMR9, vmEVR}) {
+        SCOPED_TRACE(int(mode));
+        player->SetRenderer(mode);
+        ASSERT_TRUE(player->Open(red));
+        ASSERT_TRUE(player->DisplayVisible());
+        // 4:3 inside 400x200: 267x200, centred.
+        const QRect box = mode == vmVMR7 ? QRect(0, 0, 400, 200) : QRect(66, 0, 267, 200);
+        EXPECT_EQ(player->VideoWindowRect(), box);
+        const QRect picture(66, 0, 267, 200);
+        EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), picture); }, 3000))
+            << std::hex << PixelAt(owner.get(), 200, 100);
+        player->Close();
+        EXPECT_FALSE(player->DisplayVisible());
+    }
+}
+
+TEST_F(PlayerXvfbTest, ResizeAspectAndHandOver)
+{
+    ASSERT_TRUE(player->Open(red));
+    player->Play();
+    owner->resize(300, 300);
+    // 4:3 inside 300x300: 300x225 at y 37.
+    ASSERT_TRUE(WaitUntil([&] { return player->VideoWindowRect() == QRect(0, 37, 300, 225); }, 2000))
+        << player->VideoWindowRect().x() << "," << player->VideoWindowRect().y();
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(0, 37, 300, 225)); }, 3000));
+
+    player->SetKeepAspect(false);
+    EXPECT_EQ(player->VideoWindowRect(), QRect(0, 0, 300, 300));
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(0, 0, 300, 300)); }, 3000));
+
+    // The video goes over to another window and keeps playing there.
+    QWindow other;
+    other.setGeometry(500, 50, 320, 240);
+    other.show();
+    ASSERT_TRUE(WaitUntil([&] { return other.isExposed(); }, 3000));
+    player->SetVideoOwner(&other);
+    EXPECT_EQ(player->VideoWindowRect(), QRect(0, 0, 320, 240));
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(&other, QRect(0, 0, 320, 240)); }, 3000));
+    EXPECT_EQ(player->GetPlayState(), psRunning);
+    player->SetVideoOwner(owner.get());
+}
+
+TEST_F(PlayerXvfbTest, OwnerGoingAwayStopsTheVideoFirst)
+{
+    auto doomed = std::make_unique<QWindow>();
+    doomed->setGeometry(50, 300, 200, 150);
+    doomed->show();
+    ASSERT_TRUE(WaitUntil([&] { return doomed->isExposed(); }, 3000));
+    player->SetVideoOwner(doomed.get());
+    ASSERT_TRUE(player->Open(red));
+    player->Play();
+    Spin(300);
+    doomed.reset();  // the sink must not be left drawing into a destroyed window
+    EXPECT_FALSE(player->IsOpen());
+    Spin(200);
+    player->SetVideoOwner(owner.get());
+    ASSERT_TRUE(player->Open(red));
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(66, 0, 267, 200)); }, 3000));
+}
+
+} // namespace
