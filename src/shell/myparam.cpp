@@ -312,3 +312,9 @@ QString TMyParam::RestOfCommandLine() const
 {
     return ::RestOfCommandLine(CommandLine);
 }
+
+const TMyParam &ProcessParams()
+{
+    static const TMyParam params = TMyParam::FromProcess();
+    return params;
+}

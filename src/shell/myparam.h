@@ -73,6 +73,10 @@ public:
     QString FirstArgument;
 };
 
+// The parameters of this process (TMyParam::FromProcess), built on first use and kept until
+// the program ends.
+const TMyParam &ProcessParams();
+
 // Splits a command line into arguments (the quote rules above; no joining of switches).
 QStringList SplitCommandLine(QStringView text);
 // Joins arguments into one command line that SplitCommandLine gives back unchanged: an argument

@@ -299,6 +299,8 @@ TEST(TMyParam, FromProcessReadsThisProcess)
     const TMyParam p = TMyParam::FromProcess();
     ASSERT_GE(p.Count(), 1);
     EXPECT_TRUE(p.FirstArgument.endsWith(u"myparam_test")) << U8(p.FirstArgument);
+    EXPECT_EQ(ProcessParams().Arguments, p.Arguments);
+    EXPECT_EQ(&ProcessParams(), &ProcessParams());
 }
 
 } // namespace
