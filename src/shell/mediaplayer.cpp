@@ -6,6 +6,7 @@
 #include "shell/mymessagepanel.h"
 #include "shell/myparam.h"
 #include "shell/paneltexts.h"
+#include "shell/videoarea.h"
 
 #include <QGuiApplication>
 
@@ -31,6 +32,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
         MyMessagePanel1TextChange(sender, text);
     };
+    VideoAreaOf(this);
     StartSubPlayer();
 }
 
@@ -106,5 +108,5 @@ void TApp_MEDIAPlayer::MyMessagePanel1TextChange(TMyMessagePanel *sender, const 
         sender->Tag = 0;
 }
 
-void TApp_MEDIAPlayer::OpenPaths(const QStringList &) {}
+void TApp_MEDIAPlayer::OpenPaths(const QStringList &paths) { VideoAreaOf(this)->PlayPaths(paths); }
 void TApp_MEDIAPlayer::OpenThisFolderOnly(const QStringList &) {}

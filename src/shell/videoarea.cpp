@@ -1,0 +1,81 @@
+#include "shell/videoarea.h"
+
+#include "engine/dsplayer.h"
+#include "lists/fileutils.h"
+
+#include <QMainWindow>
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+
+// The background behind video (the overlay colour key of the Windows build).
+const QColor kVideoBackground(0x10, 0x00, 0x10);
+
+} // namespace
+
+TMyVideoArea::TMyVideoArea(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("pnlVideo"));
+    // A window of its own, so that the player can put its video window inside it.
+    setAttribute(Qt::WA_NativeWindow);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(160, 120);
+    m_player = new TMyDSPlayer(this);
+    m_player->setObjectName(QStringLiteral("plyMedia"));
+    m_player->OnMediaError = [this](TMyDirectShowPlayer *) { MediaError(); };
+    m_player->OnMediaStart = [this](TMyDirectShowPlayer *) { m_failures = 0; };
+    winId();
+    m_player->SetVideoOwner(windowHandle());
+}
+
+TMyVideoArea::~TMyVideoArea()
+{
+    // The player stops before the window it draws into goes.
+    delete m_player;
+    m_player = nullptr;
+}
+
+void TMyVideoArea::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), kVideoBackground);
+}
+
+void TMyVideoArea::PlayPaths(const QStringList &paths)
+{
+    m_player->Unload();
+    TMyDSPlaylist *list = m_player->Playlist();
+    list->SearchAppends = false;
+    TMyWStrings targets;
+    for (const QString &path : paths)
+        if (!path.trimmed().isEmpty())
+            targets.Add(ExpandFileName(path));
+    list->SearchList(targets);
+    if (list->Count() == 0)
+        return;
+    m_failures = 0;
+    if (m_player->OpenIndex(0))
+        m_player->Replay();
+}
+
+void TMyVideoArea::MediaError()
+{
+    // Later, not inside the player's own opening: skip to the next entry while some may play.
+    ++m_failures;
+    if (m_failures >= m_player->EntryCount())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_player && m_player->EntryCount() > 1)
+            m_player->PlayNext();
+    });
+}
+
+TMyVideoArea *VideoAreaOf(QMainWindow *window)
+{
+    if (auto *area = qobject_cast<TMyVideoArea *>(window->centralWidget()))
+        return area;
+    auto *area = new TMyVideoArea(window);
+    window->setCentralWidget(area);
+    return area;
+}
