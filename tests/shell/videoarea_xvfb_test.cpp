@@ -1,0 +1,93 @@
+// A known coloured clip opened in the main window shows inside its video box, under the private
+// X server of the test run (TAVIO_XVFB_DISPLAY); skipped without one.
+#include "engine/dsplayer.h"
+#include "engine/mediafixtures.h"
+#include "shell/mediaplayer.h"
+#include "shell/videoarea.h"
+#include "support/tempdir.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QWindow>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+bool g_haveDisplay = false;
+
+class VideoAreaXvfbTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        const QByteArray display = qgetenv("TAVIO_XVFB_DISPLAY");
+        if (display.isEmpty() || QCoreApplication::instance())
+            return;
+        qputenv("DISPLAY", display);
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        static int argc = 1;
+        static char name[] = "shell_videoarea_xvfb_test";
+        static char *argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+        g_haveDisplay = QGuiApplication::platformName() == QLatin1String("xcb");
+    }
+
+    void SetUp() override
+    {
+        if (!g_haveDisplay)
+            GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
+        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
+    }
+
+    static QRgb PixelAt(QWidget *widget, int x, int y)
+    {
+        const QImage image = widget->screen()->grabWindow(widget->winId(), x, y, 1, 1).toImage();
+        return image.isNull() ? 0 : image.pixel(0, 0);
+    }
+
+    TestDir m_runtime, m_home;
+};
+
+TEST_F(VideoAreaXvfbTest, AClipOpenedInTheMainWindowShowsInsideTheVideoBox)
+{
+    const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));
+    ASSERT_FALSE(red.isEmpty());
+    auto window = std::make_unique<TApp_MEDIAPlayer>();
+    window->resize(640, 400);
+    window->show();
+    TMyVideoArea *area = VideoAreaOf(window.get());
+    ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 3000));
+
+    // The way a command line arrives: through the window's message panel.
+    window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
+    TMyDSPlayer *player = area->Player();
+    ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, 3000));
+    EXPECT_EQ(player->FileName(), red);
+    EXPECT_TRUE(player->DisplayVisible());
+
+    // 4:3 inside the area: full height, centred.
+    const QRect box = player->VideoWindowRect();
+    EXPECT_EQ(box.height(), area->height());
+    EXPECT_NEAR(box.width(), area->height() * 4 / 3, 1);
+    EXPECT_NEAR(box.x(), (area->width() - box.width()) / 2, 1);
+    auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
+    const QPoint inside[] = {box.center(), box.topLeft() + QPoint(4, 4), box.bottomRight() - QPoint(4, 4)};
+    for (const QPoint &p : inside)
+        EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, 3000))
+            << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
+    // Beside the box: the video background, not the picture.
+    if (box.x() > 4) {
+        const QRgb beside = PixelAt(area, box.x() / 2, area->height() / 2);
+        EXPECT_FALSE(isRed(beside)) << std::hex << beside;
+        EXPECT_EQ(beside & 0xFFFFFF, 0x100010u) << std::hex << beside;
+    }
+    window.reset();  // closing with the video running
+}
+
+} // namespace
