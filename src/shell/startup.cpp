@@ -2,6 +2,7 @@
 
 #include "lists/textencoding.h"
 #include "platform/appdirs.h"
+#include "platform/appstate.h"
 #include "platform/messagepanel.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 
 #include <memory>
 
@@ -103,8 +105,34 @@ int FindPropertyWindowPanel(const QString &path)
     return 0;
 }
 
+namespace {
+// Tracks the Escape key for long operations that poll it between user-interface events.
+class EscapeKeyWatch : public QObject {
+public:
+    bool down = false;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+                down = event->type() == QEvent::KeyPress;
+        } else if (event->type() == QEvent::ApplicationDeactivate) {
+            down = false;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
 void InstallUiHooks()
 {
+    if (auto *app = QCoreApplication::instance()) {
+        auto *watch = new EscapeKeyWatch;
+        watch->setParent(app);
+        app->installEventFilter(watch);
+        platform::SetEscapeKeyHandler([watch] { return watch->down; });
+        QObject::connect(app, &QCoreApplication::aboutToQuit, [] { platform::SetTerminating(true); });
+    }
     platform::SetMessageHandler([](const QString &text) { MsgBoxInfo(text); });
     platform::SetBeepHandler([] { QApplication::beep(); });
     const QString log = qEnvironmentVariable("TAVIO_MSGBOX_LOG");
