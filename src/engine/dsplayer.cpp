@@ -911,6 +911,11 @@ double TMyDirectShowPlayer::Position() const
     return d->lastPosition;
 }
 
+bool TMyDirectShowPlayer::SeekPending() const
+{
+    return d->pipeline && d->seekPending;
+}
+
 long long TMyDirectShowPlayer::PositionSeconds() const
 {
     return RoundHalfAway(Position());

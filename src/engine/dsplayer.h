@@ -145,6 +145,8 @@ public:
     void SetPositionSeconds(long long seconds) { SetPosition(double(seconds)); }
     void SetRate(double rate);
     double FrameTime() const { return IsOpen() ? m_frameTime : 0.0; }
+    // A seek or frame step is still on its way (Position reads its target meanwhile).
+    bool SeekPending() const;
     bool CanStep(int n) const;
 
     // Writes the open pipeline as a graph file; "フィルタグラフは作成されていません" without one.
