@@ -342,6 +342,10 @@ QByteArray PrefixKey(QStringView prefix)
 struct DirectSide {
     QStringView text;
     bool Empty() const { return text.isEmpty(); }
+    bool Same(const DirectSide &o) const
+    {
+        return text.data() == o.text.data() && text.size() == o.text.size();
+    }
     static bool MayBeEqual(const DirectSide &a, const DirectSide &b)
     {
         return UpperEqual(a.text, b.text) || !IsStableUpper(a.text) || !IsStableUpper(b.text);
@@ -377,6 +381,7 @@ struct DirectSide {
 struct NumeralKeySide {
     const NumeralKey *key;
     bool Empty() const { return key->m_text.isEmpty(); }
+    bool Same(const NumeralKeySide &o) const { return key == o.key; }
     static bool MayBeEqual(const NumeralKeySide &a, const NumeralKeySide &b)
     {
         const NumeralKey &x = *a.key, &y = *b.key;
@@ -398,8 +403,8 @@ struct NumeralKeySide {
         bool PrefixEmpty() const { return k->m_prefixLength == 0; }
         qint64 Value() const { return k->m_value; }
         NumeralKeySide Rest() const { return NumeralKeySide{&k->Rest()}; }
-        QStringView PrefixText() const { return QStringView(k->m_text).first(k->m_prefixLength); }
-        QStringView PrefixUpperText() const { return QStringView(k->m_upper).first(k->m_prefixLength); }
+        QStringView PrefixText() const { return k->m_text.first(k->m_prefixLength); }
+        QStringView PrefixUpperText() const { return k->m_upper.first(k->m_prefixLength); }
         static bool SamePrefix(const Split &a, const Split &b)
         {
             if (a.k->m_pool && a.k->m_pool == b.k->m_pool)
@@ -425,17 +430,27 @@ struct NumeralKeySide {
 
 namespace {
 
+// Texts alike in this many numbers compare their remainders as plain texts: this bounds the
+// work on long texts full of numbers.
+constexpr int kMaxNumberSteps = 64;
+
 // Prefixes by the locale, then the numbers by value, then the same for the rests.
 template <class S>
 int NumeralSteps(S a, S b)
 {
-    for (;;) {
+    for (int step = 0;; ++step) {
         if (a.Empty() && b.Empty())
             return 0;
         if (b.Empty())
             return 1;
         if (a.Empty())
             return -1;
+        if (a.Same(b))
+            return 0;
+        if (step == kMaxNumberSteps) {
+            const int c = S::Full(a, b);
+            return c != 0 ? c : S::Upper(a, b);
+        }
         int c = 0;
         bool known = false;
         if (S::MayBeEqual(a, b)) {
@@ -566,28 +581,46 @@ void TrimTrailingEmpty(TMyWStrings &list)
 // ---------------------------------------------------------------------------------------------
 // Keys
 
+// Texts by their units, for interning without copies; the views point into key storage that
+// lives as long as the pool.
+struct ViewKey {
+    QStringView text;
+    friend bool operator==(const ViewKey &a, const ViewKey &b) { return a.text == b.text; }
+};
+inline size_t qHash(const ViewKey &k, size_t seed = 0) { return qHash(k.text, seed); }
+
 // Interned keys and prefixes shared by the keys of one sort.
 class NumeralKeyPool {
 public:
+    // The key of a text, copied into the pool on first sight.
     const NumeralKey *Key(QStringView text)
     {
-        const QString t = text.toString();
-        auto it = m_keys.constFind(t);
+        auto it = m_keys.constFind(ViewKey{text});
         if (it != m_keys.constEnd())
             return it.value();
-        const NumeralKey *k = &m_store.emplace_back(t, this).key;
-        m_keys.insert(t, k);
+        const NumeralKey *k = &m_store.emplace_back(text.toString(), this).key;
+        m_keys.insert(ViewKey{k->m_text}, k);
+        return k;
+    }
+    // The key of a rest of key `from`, sharing its storage.
+    const NumeralKey *RestKey(const NumeralKey &from, qsizetype start)
+    {
+        const QStringView text = from.m_text.sliced(start);
+        auto it = m_keys.constFind(ViewKey{text});
+        if (it != m_keys.constEnd())
+            return it.value();
+        const NumeralKey *k = &m_store.emplace_back(text, from.m_upper.sliced(start), this).key;
+        m_keys.insert(ViewKey{k->m_text}, k);
         return k;
     }
     int PrefixId(QStringView prefix)
     {
-        const QString t = prefix.toString();
-        auto it = m_prefixIds.constFind(t);
+        auto it = m_prefixIds.constFind(ViewKey{prefix});
         if (it != m_prefixIds.constEnd())
             return it.value();
         const int id = int(m_prefixes.size());
-        m_prefixes.push_back(Prefix{t, {}, false});
-        m_prefixIds.insert(t, id);
+        m_prefixes.push_back(Prefix{prefix, {}, false});
+        m_prefixIds.insert(ViewKey{prefix}, id);
         return id;
     }
     const QByteArray &PrefixKeyOf(int id)
@@ -604,23 +637,26 @@ private:
     struct Slot {
         NumeralKey key;
         Slot(const QString &text, NumeralKeyPool *pool) : key(text, pool) {}
+        Slot(QStringView text, QStringView upper, NumeralKeyPool *pool)
+            : key(text, upper, pool, NumeralKey::RestTag{})
+        {
+        }
     };
     struct Prefix {
-        QString text;
+        QStringView text;  // into a key's storage
         QByteArray key;
         bool hasKey;
     };
-    QHash<QString, const NumeralKey *> m_keys;
+    // Destroyed after the maps that point into them.
     std::deque<Slot> m_store;
-    QHash<QString, int> m_prefixIds;
     std::vector<Prefix> m_prefixes;
+    QHash<ViewKey, const NumeralKey *> m_keys;
+    QHash<ViewKey, int> m_prefixIds;
 };
 
-NumeralKey::NumeralKey(QStringView text) : NumeralKey(text, nullptr) {}
+NumeralKey::NumeralKey(QStringView text) : NumeralKey(text.toString(), nullptr) {}
 
-NumeralKey::NumeralKey(QStringView text, NumeralKeyPool *pool) : NumeralKey(text.toString(), pool) {}
-
-NumeralKey::NumeralKey(const QString &text, NumeralKeyPool *pool) : m_pool(pool), m_text(text)
+NumeralKey::NumeralKey(const QString &text, NumeralKeyPool *pool) : m_pool(pool), m_ownText(text)
 {
     bool upper = true;
     for (QChar c : text)
@@ -628,11 +664,26 @@ NumeralKey::NumeralKey(const QString &text, NumeralKeyPool *pool) : m_pool(pool)
             upper = false;
             break;
         }
-    m_upper = upper ? m_text : platform::UpperUnits(text);
+    m_ownUpper = upper ? m_ownText : platform::UpperUnits(text);
+    m_text = m_ownText;
+    m_upper = m_ownUpper;
+    Init();
+}
+
+NumeralKey::NumeralKey(QStringView text, QStringView upper, NumeralKeyPool *pool, RestTag)
+    : m_pool(pool), m_text(text), m_upper(upper)
+{
+    Init();
+}
+
+void NumeralKey::Init()
+{
     m_upperHash = qHash(m_upper);
     m_stableUpper = IsStable(m_upper);
 }
+
 NumeralKey::~NumeralKey() = default;
+// Moving a QString keeps its buffer, so the views stay valid.
 NumeralKey::NumeralKey(NumeralKey &&) noexcept = default;
 NumeralKey &NumeralKey::operator=(NumeralKey &&) noexcept = default;
 
@@ -665,7 +716,7 @@ const QByteArray &NumeralKey::PrefixKey() const
     if (m_pool)
         return m_pool->PrefixKeyOf(m_prefixId);
     if (!m_hasPrefixKey) {
-        m_prefixKey = ::PrefixKey(QStringView(m_text).first(m_prefixLength));
+        m_prefixKey = ::PrefixKey(m_text.first(m_prefixLength));
         m_hasPrefixKey = true;
     }
     return m_prefixKey;
@@ -674,11 +725,11 @@ const QByteArray &NumeralKey::PrefixKey() const
 const NumeralKey &NumeralKey::Rest() const
 {
     if (!m_restKey) {
-        const QStringView rest = QStringView(m_text).sliced(m_restStart);
         if (m_pool) {
-            m_restKey = m_pool->Key(rest);
+            m_restKey = m_pool->RestKey(*this, m_restStart);
         } else {
-            m_ownRest = std::make_unique<NumeralKey>(rest);
+            m_ownRest.reset(new NumeralKey(m_text.sliced(m_restStart), m_upper.sliced(m_restStart), nullptr,
+                                           RestTag{}));
             m_restKey = m_ownRest.get();
         }
     }

@@ -50,17 +50,22 @@ public:
     ~NumeralKey();
     NumeralKey(NumeralKey &&) noexcept;
     NumeralKey &operator=(NumeralKey &&) noexcept;
-    const QString &Text() const { return m_text; }
+    const QString &Text() const { return m_ownText; }
 
 private:
     friend struct NumeralKeySide;
     friend class NumeralKeyPool;
-    NumeralKey(QStringView text, NumeralKeyPool *pool);
+    struct RestTag {};
     NumeralKey(const QString &text, NumeralKeyPool *pool);
+    // The key of a rest: views into the storage of the key it came from.
+    NumeralKey(QStringView text, QStringView upper, NumeralKeyPool *pool, RestTag);
+    void Init();
     // Keys of one pool share their rests and their prefixes' keys.
     NumeralKeyPool *m_pool = nullptr;
-    QString m_text;
-    QString m_upper;  // shares m_text when the text is upper case already
+    QString m_ownText;   // storage of a key made from a text
+    QString m_ownUpper;  // shares m_ownText when the text is upper case already
+    QStringView m_text;
+    QStringView m_upper;
     size_t m_upperHash = 0;
     bool m_stableUpper = false;
     // Filled on first use.

@@ -248,6 +248,28 @@ TEST(NumeralNameKeys, KeysCompareLikeThePathsAndSortTheList)
     EXPECT_EQ(list.ToStringList(), expected);
 }
 
+TEST(CompareNumerals, LongTextsFullOfNumbersStayCheap)
+{
+    // Many alike numbers: still by value well into the text.
+    const QString head = QStringLiteral("1a").repeated(60);
+    EXPECT_LT(CompareNumerals(head + u"2"_qs, head + u"10"_qs), 0);
+    EXPECT_LT(CompareNumeralKeys(NumeralKey(head + u"2"_qs), NumeralKey(head + u"10"_qs)), 0);
+
+    // A crafted tag text of 400,000 units made of numbers: the comparison ends after a bounded
+    // number of steps (then the remainders compare as plain texts), and the keys do not copy
+    // the text once per number.
+    const QString longA = QStringLiteral("1a").repeated(200000) + u"b"_qs;
+    const QString longB = QStringLiteral("1a").repeated(200000) + u"c"_qs;
+    const int direct = CompareNumerals(longA, longB);
+    EXPECT_EQ(direct, -1);
+    EXPECT_EQ(CompareNumerals(longB, longA), 1);
+    EXPECT_EQ(CompareNumeralKeys(NumeralKey(longA), NumeralKey(longB)), direct);
+    NumeralNameKeys keys;
+    keys.Add(longA);
+    keys.Add(longB);
+    EXPECT_EQ(keys.Compare(0, 1), CompareNumeralNames(longA, longB));
+}
+
 TEST(ListHelpers, IgnoreCaseMatching)
 {
     EXPECT_TRUE(IsOneOf(u".M3U8", {u".m3u", u".m3u8", u".pls"}));
