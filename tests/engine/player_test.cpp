@@ -452,6 +452,35 @@ TEST_F(PlayerTest, ErrorWhilePlayingIsReportedOnce)
     EXPECT_LE(Count(QStringLiteral("Error")), 1);
 }
 
+TEST_F(PlayerTest, TheEndPlaysTheNextEntryOrReplays)
+{
+    player->OnMediaEnded = [this](TMyDirectShowPlayer *) {
+        events << QStringLiteral("Ended");
+        player->DefaultMediaEnded();
+    };
+    TMyDSPlaylist &list = *player->Playlist();
+    for (const char *name : {"v25.avi", "v2997.avi"}) {
+        const QString path = Fixture(QString::fromLatin1(name));
+        list.AddObject(path, list.CreateTagFor(path));
+    }
+    player->PlayIndex(0);
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Start")));
+    player->SetPosition(2.8);
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Start"), 2));
+    EXPECT_EQ(player->ItemIndex, 1);
+    EXPECT_DOUBLE_EQ(player->FrameRate(), 29.97);
+    EXPECT_EQ(player->GetPlayState(), psRunning);
+
+    // Repeating one entry replays it from the start.
+    player->RepeatMode = rmOne;
+    player->SetPosition(2.8);
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Ended"), 2));
+    Spin(200);
+    EXPECT_EQ(player->ItemIndex, 1);
+    EXPECT_LT(player->Position(), 1.5);
+    EXPECT_EQ(player->GetPlayState(), psRunning);
+}
+
 TEST_F(PlayerTest, QualityStatisticsCountFrames)
 {
     ASSERT_TRUE(player->Open(Fixture(QStringLiteral("v25.avi"))));
