@@ -1,5 +1,6 @@
 #include "shell/startup.h"
 
+#include "engine/mediameasurer.h"
 #include "lists/textencoding.h"
 #include "platform/appdirs.h"
 #include "platform/appstate.h"
@@ -11,6 +12,7 @@
 #include "shell/mymessagepanel.h"
 #include "shell/myparam.h"
 #include "shell/subplayer.h"
+#include "tags/taglibrary.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,10 +65,16 @@ int RunPlayer(QApplication &app, const TMyParam &params)
     if (!DuplicationAllowed() &&
         FindRunningInstance(InstanceMutexName(), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("tavio"), QString()))
         return 0;
-    TApp_MEDIAPlayer window;
-    window.show();
-    window.HandleStartupCommandLine(params.RestOfCommandLine());
-    return app.exec();
+    OpenLibrary();  // without a usable database the library is off and the rest works
+    int result = 0;
+    {
+        TApp_MEDIAPlayer window;
+        window.show();
+        window.HandleStartupCommandLine(params.RestOfCommandLine());
+        result = app.exec();
+    }
+    CloseLibrary();
+    return result;
 }
 
 } // namespace
@@ -151,6 +159,7 @@ int TavioMain(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavio"));
     InstallUiHooks();
+    InstallMediaMeasurer();
     const TMyParam &params = ProcessParams();
 
     // Without the private folder there is no safe way to talk to other tavio processes.
