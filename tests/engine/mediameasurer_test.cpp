@@ -11,6 +11,9 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
+#include <thread>
+
 using engine::FrameRateFromTimestamps;
 using engine::MeasureMedia;
 
@@ -88,6 +91,25 @@ TEST_F(MediaMeasurerTest, GeneratedClips)
     }
 }
 
+// The tag threads measure while the player works: calls from several threads at once.
+TEST_F(MediaMeasurerTest, MeasuresFromSeveralThreadsAtOnce)
+{
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 3; ++i) {
+                const Clip &clip = kClips[(t + i) % 6];  // the video clips
+                const TMediaInfo info = MeasureMedia(Path(clip.name));
+                if (info.Width != clip.width || info.FrameRate != clip.frameRate)
+                    ++wrong;
+            }
+        });
+    for (std::thread &t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
+}
+
 TEST_F(MediaMeasurerTest, NothingMeasurableGivesZeros)
 {
     TestDir dir;
@@ -123,10 +145,12 @@ TEST_F(MediaMeasurerTest, NothingMeasurableGivesZeros)
 
 TEST_F(MediaMeasurerTest, TimeoutGivesZeros)
 {
-    const TMediaInfo info = MeasureMedia(Path("v2997.wmv"), std::chrono::milliseconds(0));
-    EXPECT_EQ(info.Duration, 0.0);
-    EXPECT_EQ(info.Width, 0);
-    EXPECT_EQ(info.FrameRate, 0.0);
+    for (int ms : {0, 1}) {
+        const TMediaInfo info = MeasureMedia(Path("v2997.wmv"), std::chrono::milliseconds(ms));
+        EXPECT_EQ(info.Duration, 0.0) << ms;
+        EXPECT_EQ(info.Width, 0) << ms;
+        EXPECT_EQ(info.FrameRate, 0.0) << ms;
+    }
 }
 
 TEST_F(MediaMeasurerTest, InstalledMeasurerServesGetMediaInfo)
