@@ -159,7 +159,7 @@ int TavioMain(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tavio"));
     InstallUiHooks();
-    InstallMediaMeasurer();
+    engine::InstallMediaMeasurer();
     const TMyParam &params = ProcessParams();
 
     // Without the private folder there is no safe way to talk to other tavio processes.
