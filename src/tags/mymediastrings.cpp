@@ -161,40 +161,42 @@ int TMyMediaStrings::ExpandPlaylists(bool checkExists)
     m_folderSeen.clear();
     const int before = Count();
     QSet<QString> visited;
-    // The list is rebuilt once, from the last entry to the first, into `reversed`; each
-    // playlist contributes its entries there (also last to first), so after one reversal
-    // everything stands in file order where the playlist stood. Inserting every entry at a
-    // fixed index instead would move the whole tail each time.
-    QList<Item> reversed;
-    reversed.reserve(m_items.size());
-    int i = int(m_items.size()) - 1;
-    for (; i >= 0; --i) {
+    // First every playlist entry is read, from the last to the first (the visited guard sees
+    // them in that order), each collecting its entries last to first. Then each playlist entry
+    // is deleted (through Delete, so its tag is freed and a derived list keeps its books) and
+    // its entries go in at its index in one insertion. Inserting every entry at a fixed index
+    // instead would move the whole tail once per entry.
+    struct Expansion {
+        int index;
+        QList<Item> reversed;
+    };
+    std::vector<Expansion> expansions;
+    for (int i = int(m_items.size()) - 1; i >= 0; --i) {
         if (CancelRequested()) {
             m_expandCancelled = true;
             break;
         }
-        Item &item = m_items[i];
-        if (!IsPlaylistFile(item.text)) {
-            reversed.append(item);
+        if (!IsPlaylistFile(m_items[i].text))
             continue;
-        }
-        const QString playlist = item.text;
-        delete item.object;
-        item.object = nullptr;
-        if (!ReadPlaylist(playlist, visited, checkExists, reversed)) {
+        Expansion e{i, {}};
+        const bool done = ReadPlaylist(m_items[i].text, visited, checkExists, e.reversed);
+        expansions.push_back(std::move(e));
+        if (!done) {
             m_expandCancelled = true;
-            --i;
             break;
         }
     }
-    // What the walk did not reach (after a cancellation) stays as it was, in front.
-    QList<Item> rebuilt;
-    rebuilt.reserve(qsizetype(i + 1) + reversed.size());
-    for (int k = 0; k <= i; ++k)
-        rebuilt.append(m_items[k]);
-    for (qsizetype k = reversed.size() - 1; k >= 0; --k)
-        rebuilt.append(reversed[k]);
-    m_items.swap(rebuilt);
+    BeginUpdate();
+    for (Expansion &e : expansions) {  // highest index first: lower ones stay where they are
+        Delete(e.index);
+        const qsizetype n = e.reversed.size();
+        if (n == 0)
+            continue;
+        m_items.insert(e.index, n, Item{});
+        for (qsizetype k = 0; k < n; ++k)
+            m_items[e.index + k] = std::move(e.reversed[n - 1 - k]);
+    }
+    EndUpdate();
     Changed();
     return Count() - before;
 }

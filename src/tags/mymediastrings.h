@@ -45,7 +45,8 @@ public:
     virtual int ExpandPlaylistsChecked() { return ExpandPlaylists(true); }
     // Replaces every playlist-file entry by the entries it lists, in place and in file order;
     // a playlist met again (itself, or through others) is read once per call. Returns the change
-    // of Count. The work is linear in the number of entries read.
+    // of Count. Each playlist entry goes through Delete and its entries go in with one insertion,
+    // so the work is linear in the entries read (plus one move of the list per playlist entry).
     virtual int ExpandPlaylists(bool checkExists);
 
     virtual void SortByDuration(bool ascending = true, int first = 0, int last = -1);

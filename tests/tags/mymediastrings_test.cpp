@@ -122,14 +122,25 @@ TEST(MediaStrings, PlaylistExpandsInPlaceAndInFileOrder)
         EXPECT_EQ(list.Tag(i)->FileName, list.Get(i));
 
     // ExpandPlaylists on a list that holds playlist entries: the change of Count comes back,
-    // and the playlist entry's tag is freed.
-    TMyMediaStrings direct;
+    // and each playlist entry leaves through Delete (its tag freed, a derived list told).
+    struct Recording : TMyMediaStrings {
+        QList<int> deleted;
+        void Delete(int index) override
+        {
+            deleted << index;
+            TMyMediaStrings::Delete(index);
+        }
+    } direct;
+    const QString empty = dir.Text("p/empty.m3u8", "");
     g_freed = 0;
     direct.AddObject(m3u, new CountedTag);
     direct.AddObject(last, new TMyTag);
-    EXPECT_EQ(direct.ExpandPlaylistsChecked(), 1);
-    EXPECT_EQ(g_freed, 1);
-    EXPECT_EQ(Entries(direct), (QStringList{a, b, last}));
+    direct.AddObject(empty, new CountedTag);
+    direct.AddObject(m3u, new CountedTag);
+    EXPECT_EQ(direct.ExpandPlaylistsChecked(), -1);  // 3 playlists out, 2 entries in (m3u read once)
+    EXPECT_EQ(g_freed, 3);
+    EXPECT_EQ(direct.deleted, (QList<int>{3, 2, 0}));
+    EXPECT_EQ(Entries(direct), (QStringList{last, a, b}));
     EXPECT_EQ(direct.ExpandPlaylists(true), 0);
 }
 
