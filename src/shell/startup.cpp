@@ -79,12 +79,6 @@ int RunPlayer(QApplication &app, const TMyParam &params)
 
 } // namespace
 
-const TMyParam &ProcessParams()
-{
-    static const TMyParam params = TMyParam::FromProcess();
-    return params;
-}
-
 QString InstanceMutexName() { return QStringLiteral("dgdo19dkg?Idodxx"); }
 
 QString DuplicationMarkerPath() { return platform::DataFolder() + QStringLiteral("/allow.duplication"); }

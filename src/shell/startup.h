@@ -14,9 +14,6 @@ class TMyParam;
 // Runs the program; the exit code.
 int TavioMain(int argc, char **argv);
 
-// This process's parameters, built once from its command line.
-const TMyParam &ProcessParams();
-
 // The name of the single-instance lock.
 QString InstanceMutexName();
 
