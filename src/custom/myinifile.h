@@ -16,6 +16,7 @@
 // encoding is given), keeps the line breaks it had (CR LF for a new file), and is replaced
 // through a temporary file.
 
+#include "lists/lenientint.h"
 #include "lists/mywstrings.h"
 #include "lists/textencoding.h"
 
@@ -43,10 +44,6 @@ struct TMyFontSpec {
     int Charset = 1;
 };
 
-// Reads a number the way every number in the settings is read: full-width folded, upper-cased,
-// then a plain decimal or "$" hexadecimal integer, or else the longest usable start of the text
-// ("1,024" 1024, "12px" 12, "x1F" 31, "abc" 2748, "True" 0).
-qint64 LenientStrToInt(QStringView text);
 
 // Places a window of the rectangle's size inside the work area: moved in when it fits, at the
 // area's top-left corner (and not shrunk) when it does not.

@@ -1,5 +1,6 @@
 #include "engine/timetexts.h"
 
+#include "lists/lenientint.h"
 #include "platform/locale.h"
 
 #include <QStringList>
@@ -33,81 +34,7 @@ QString TwoDigits(long long v)
     return QString::asprintf("%.2lld", v);
 }
 
-// The standard 64-bit conversion: optional sign, then decimal digits or "$"/"0X" and hex digits.
-std::optional<long long> StandardToInt(QStringView s)
-{
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < s.size() && (s[i] == u'-' || s[i] == u'+')) {
-        negative = s[i] == u'-';
-        ++i;
-    }
-    int base = 10;
-    if (i < s.size() && s[i] == u'$') {
-        base = 16;
-        ++i;
-    } else if (i + 1 < s.size() && s[i] == u'0' && (s[i + 1] == u'X' || s[i + 1] == u'x')) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= s.size())
-        return std::nullopt;
-    unsigned long long value = 0;
-    const unsigned long long limit = negative ? 0x8000000000000000ULL : 0x7FFFFFFFFFFFFFFFULL;
-    for (; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
-        int d;
-        if (c >= u'0' && c <= u'9')
-            d = c - u'0';
-        else if (base == 16 && c >= u'A' && c <= u'F')
-            d = c - u'A' + 10;
-        else if (base == 16 && c >= u'a' && c <= u'f')
-            d = c - u'a' + 10;
-        else
-            return std::nullopt;
-        if (value > (limit - unsigned(d)) / unsigned(base))
-            return std::nullopt;
-        value = value * unsigned(base) + unsigned(d);
-    }
-    if (negative)
-        return value == 0x8000000000000000ULL ? std::numeric_limits<long long>::min()
-                                              : -static_cast<long long>(value);
-    return static_cast<long long>(value);
-}
 
-// The lenient integer reading of numbers typed by users (the settings file reads its numbers the
-// same way): full-width folded, thousands separators skipped, trailing junk ignored.
-long long LenientToInt(QStringView text)
-{
-    const QString s = platform::MapString(text.trimmed(), platform::MapHalfWidth | platform::MapUpperCase);
-    if (const auto whole = StandardToInt(s))
-        return *whole;
-    QString candidate;
-    for (const QChar ch : s) {
-        const char16_t c = ch.unicode();
-        if (c >= u'A' && c <= u'F') {
-            if (candidate.startsWith(u'$'))
-                candidate += ch;
-            else
-                candidate = u'$' + candidate + ch;
-        } else if (c >= u'0' && c <= u'9') {
-            candidate += ch;
-        } else if ((c == u'$' || c == u'X') && candidate.isEmpty()) {
-            candidate = QStringLiteral("$");
-        } else if ((c == u'-' || c == u'+') && candidate.isEmpty()) {
-            candidate = ch;
-        } else if (c == u',') {
-            continue;
-        } else if (c == u' ' && candidate.isEmpty()) {
-            continue;
-        } else {
-            break;
-        }
-    }
-    if (candidate.isEmpty())
-        return 0;
-    return StandardToInt(candidate).value_or(0);
-}
 
 long long SaturatingMulAdd(long long acc, long long factor, long long add)
 {
@@ -180,12 +107,12 @@ long long ParseTimeText(QStringView text)
     const QStringList parts = t.split(kTimeSeparator);
     switch (parts.size()) {
     case 1:
-        return LenientToInt(parts[0]);
+        return LenientStrToInt(parts[0]);
     case 2:
-        return SaturatingMulAdd(LenientToInt(parts[0]), 60, LenientToInt(parts[1]));
+        return SaturatingMulAdd(LenientStrToInt(parts[0]), 60, LenientStrToInt(parts[1]));
     case 3: {
-        const long long hm = SaturatingMulAdd(LenientToInt(parts[0]), 60, LenientToInt(parts[1]));
-        return SaturatingMulAdd(hm, 60, LenientToInt(parts[2]));
+        const long long hm = SaturatingMulAdd(LenientStrToInt(parts[0]), 60, LenientStrToInt(parts[1]));
+        return SaturatingMulAdd(hm, 60, LenientStrToInt(parts[2]));
     }
     default:
         return 0;
