@@ -221,18 +221,21 @@ bool LooksLikeUtf7(QByteArrayView bytes)
     return evidence;
 }
 
-// How Japanese a decoded sample looks: plain text and kana count, substitutes and odd blocks do not.
+// How Japanese a decoded sample looks. Kana weigh most (Japanese text in EUC-JP almost always has
+// them); half-width katakana count like kanji, since Shift_JIS names use them and EUC-JP pairs of
+// the same bytes read as kanji; substitutes count against. Shift_JIS wins a tie: it is what the
+// program's own files are written in.
 int JapaneseScore(QStringView text)
 {
     int score = 0;
     for (QChar qc : text) {
         const char16_t c = qc.unicode();
-        if ((c >= 0x3041 && c <= 0x30FA && c != 0x30FB) || (c >= 0x4E00 && c <= 0x9FFF) || (c >= 0x3000 && c <= 0x3003))
-            score += 2;
-        else if (c >= 0x20 && c < 0x7F)
+        if (c >= 0x3041 && c <= 0x30FA && c != 0x30FB)
+            score += 3;
+        else if ((c >= 0x4E00 && c <= 0x9FFF) || (c >= 0xFF61 && c <= 0xFF9F) || (c >= 0x3000 && c <= 0x3003))
             score += 1;
-        else if ((c >= 0xFF61 && c <= 0xFF9F) || c == 0x30FB || c == u'?' || (c >= 0xE000 && c <= 0xF8FF))
-            score -= 2;
+        else if (c == 0x30FB || c == u'?' || c == 0xFFFD || (c >= 0xE000 && c <= 0xF8FF))
+            score -= 5;
     }
     return score;
 }
@@ -264,7 +267,7 @@ int DetectCodePage(QByteArrayView sample)
         const int s = JapaneseScore(platform::AnsiToWide(sample));
         const int e = JapaneseScore(platform::Decode(CodePage::EucJp, sample));
         if (s != e)
-            return s > e ? 932 : 20932;
+            return s >= e ? 932 : 20932;
         const int d = platform::DetectCodePageAmong(sample, {932, 20932});
         return d > 0 ? d : 932;
     }

@@ -106,6 +106,10 @@ TEST(TextEncoding, ByteTestAndDetectorRules)
     EXPECT_EQ(DetectEncoding(QByteArrayView("A\0B", 3)), TextEncoding::Utf16Le);
     EXPECT_EQ(DetectEncoding(QByteArrayView("plain ascii")), TextEncoding::Ansi);
     EXPECT_EQ(DetectEncoding(QByteArrayView("\xEF\xBB\xBF" "x")), TextEncoding::Utf8Bom);
+    // Bytes valid in both Shift_JIS and EUC-JP: kana decide, Shift_JIS wins what stays open.
+    EXPECT_EQ(DetectEncoding(platform::WideToAnsi(u"ｶﾞｰﾃﾞﾝ.mp3")), TextEncoding::Ansi);
+    EXPECT_EQ(DetectEncoding(platform::WideToAnsi(u"ｶﾞ")), TextEncoding::Ansi);
+    EXPECT_EQ(DetectEncoding(platform::Encode(platform::CodePage::EucJp, u"はじめ.mp3")), TextEncoding::EucJp);
     EXPECT_FALSE(LooksLikeText(QStringView(u"\u4e00\u4e01\u4e02")));
     EXPECT_TRUE(LooksLikeText(QString()));
 }
