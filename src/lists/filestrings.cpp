@@ -302,14 +302,12 @@ void TMyFileStrings::SortByKey(bool ascending, int first, int last,
     first = std::max(first, 0);
     if (last <= first)
         return;
-    std::vector<QString> keys;
-    keys.reserve(size_t(last - first + 1));
+    NumeralNameKeys keys;
+    keys.Reserve(last - first + 1);
     for (int i = first; i <= last; ++i)
-        keys.push_back(part(Get(i)));
+        keys.Add(part(Get(i)));
     CustomSortRange(first, last, [&keys, first, ascending](const TMyWStrings &, int a, int b) {
-        const QString &x = keys[size_t(a - first)];
-        const QString &y = keys[size_t(b - first)];
-        return ascending ? CompareNumeralNames(x, y) : CompareNumeralNames(y, x);
+        return ascending ? keys.Compare(a - first, b - first) : keys.Compare(b - first, a - first);
     });
 }
 
