@@ -1,35 +1,13 @@
 #include "lists/naturalcompare.h"
 
+#include "lists/caseorder.h"
+
 #include "platform/locale.h"
 
-#include <unicode/uchar.h>
 
 namespace {
 
 constexpr int kPrefixFlags = platform::IgnoreCase | platform::IgnoreNonSpace | platform::StringSort;
-
-inline char16_t UpperUnit(char16_t c)
-{
-    if (c < 0x80)
-        return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-    const UChar32 up = u_toupper(c);
-    return up <= 0xFFFF ? char16_t(up) : c;
-}
-
-// The tie rule for texts that the locale calls equal: 0 when their upper-case forms are equal,
-// else the longer one first, else the upper-case code units decide.
-int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
-{
-    if (a.size() != b.size())
-        return a.size() > b.size() ? -1 : 1;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = alreadyUpper ? a[i].unicode() : UpperUnit(a[i].unicode());
-        const char16_t y = alreadyUpper ? b[i].unicode() : UpperUnit(b[i].unicode());
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return 0;
-}
 
 // Paths that differ only in case name different files here: they still get a fixed order,
 // so that exact duplicates end up next to each other.

@@ -1,5 +1,7 @@
 #include "lists/numerals.h"
 
+#include "lists/caseorder.h"
+
 #include "lists/mywstrings.h"
 #include "lists/naturalcompare.h"
 #include "platform/codepage.h"
@@ -8,8 +10,6 @@
 #include <QHash>
 #include <QVarLengthArray>
 
-#include <unicode/uchar.h>
-#include <unicode/unorm2.h>
 
 #include <array>
 #include <cstdint>
@@ -225,95 +225,20 @@ Parsed ParseNumeral(QStringView text)
 // ---------------------------------------------------------------------------------------------
 // Case and the removal of non-spacing marks
 
-inline char16_t UpperUnit(char16_t c)
-{
-    if (c < 0x80)
-        return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
-    const UChar32 up = u_toupper(c);
-    return up <= 0xFFFF ? char16_t(up) : c;
-}
-
-inline bool UpperEqual(QStringView a, QStringView b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a[i].unicode(), y = b[i].unicode();
-        if (x != y && UpperUnit(x) != UpperUnit(y))
-            return false;
-    }
-    return true;
-}
-
-// The tie rule for texts the locale calls equal: 0 when their upper-case forms are equal, else
-// the longer one first, else the upper-case code units decide.
-int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
-{
-    if (a.size() != b.size())
-        return a.size() > b.size() ? -1 : 1;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = alreadyUpper ? a[i].unicode() : UpperUnit(a[i].unicode());
-        const char16_t y = alreadyUpper ? b[i].unicode() : UpperUnit(b[i].unicode());
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return 0;
-}
-
-// Units that neither normalisation nor the removal of non-spacing marks changes in any text:
-// no canonical decomposition, no mark, nothing that composes with the unit before. For texts of
-// such units the locale calls two texts equal only when they are the same units, and removing
-// marks leaves them alone.
-class StableTable {
-public:
-    StableTable()
-    {
-        UErrorCode err = U_ZERO_ERROR;
-        const UNormalizer2 *nfd = unorm2_getNFDInstance(&err);
-        const UNormalizer2 *nfc = U_SUCCESS(err) ? unorm2_getNFCInstance(&err) : nullptr;
-        for (uint32_t c = 0; c < 0x10000; ++c) {
-            bool ok;
-            if (c < 0xC0)
-                ok = true;
-            else if (U16_IS_SURROGATE(c) || !nfd || !nfc)
-                ok = false;
-            else {
-                UChar buf[8];
-                UErrorCode e = U_ZERO_ERROR;
-                ok = unorm2_getRawDecomposition(nfd, UChar32(c), buf, 8, &e) < 0 &&
-                     u_charType(UChar32(c)) != U_NON_SPACING_MARK && u_getCombiningClass(UChar32(c)) == 0 &&
-                     unorm2_hasBoundaryBefore(nfc, UChar32(c));
-            }
-            if (ok)
-                m_bits[c >> 6] |= uint64_t(1) << (c & 63);
-        }
-    }
-    bool Has(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
-
-private:
-    std::array<uint64_t, 1024> m_bits{};
-};
-
-const StableTable &Stable()
-{
-    static const StableTable table;
-    return table;
-}
-
+// Texts of stable units: the locale calls two of them equal only when they are the same units,
+// and removing marks leaves them alone.
 bool IsStable(QStringView text)
 {
-    const StableTable &t = Stable();
     for (QChar c : text)
-        if (!t.Has(c.unicode()))
+        if (!platform::IsStableUnit(c.unicode()))
             return false;
     return true;
 }
 
 bool IsStableUpper(QStringView text)
 {
-    const StableTable &t = Stable();
     for (QChar c : text)
-        if (!t.Has(UpperUnit(c.unicode())))
+        if (!platform::IsStableUnit(platform::UpperUnit(c.unicode())))
             return false;
     return true;
 }
@@ -496,7 +421,7 @@ QStringView UpperInto(QStringView text, UpperBuffer &buf)
 {
     buf.resize(text.size());
     for (qsizetype i = 0; i < text.size(); ++i)
-        buf[i] = UpperUnit(text[i].unicode());
+        buf[i] = platform::UpperUnit(text[i].unicode());
     return QStringView(buf.constData(), buf.size());
 }
 
@@ -660,7 +585,7 @@ NumeralKey::NumeralKey(const QString &text, NumeralKeyPool *pool) : m_pool(pool)
 {
     bool upper = true;
     for (QChar c : text)
-        if (UpperUnit(c.unicode()) != c.unicode()) {
+        if (platform::UpperUnit(c.unicode()) != c.unicode()) {
             upper = false;
             break;
         }

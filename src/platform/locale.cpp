@@ -2,7 +2,10 @@
 
 #include <unicode/uchar.h>
 #include <unicode/ucol.h>
+#include <unicode/unorm2.h>
 #include <unicode/utrans.h>
+
+#include <array>
 
 #include <cstring>
 #include <memory>
@@ -93,7 +96,49 @@ QStringView Prepared(QStringView text, int flags, QString &storage)
     return text;
 }
 
+class StableTable {
+public:
+    StableTable()
+    {
+        UErrorCode err = U_ZERO_ERROR;
+        const UNormalizer2 *nfd = unorm2_getNFDInstance(&err);
+        const UNormalizer2 *nfc = U_SUCCESS(err) ? unorm2_getNFCInstance(&err) : nullptr;
+        for (uint32_t c = 0; c < 0x10000; ++c) {
+            bool ok;
+            if (c < 0xC0)
+                ok = true;
+            else if (U16_IS_SURROGATE(c) || !nfd || !nfc)
+                ok = false;
+            else {
+                UChar buf[8];
+                UErrorCode e = U_ZERO_ERROR;
+                ok = unorm2_getRawDecomposition(nfd, UChar32(c), buf, 8, &e) < 0 &&
+                     u_charType(UChar32(c)) != U_NON_SPACING_MARK && u_getCombiningClass(UChar32(c)) == 0 &&
+                     unorm2_hasBoundaryBefore(nfc, UChar32(c));
+            }
+            if (ok)
+                m_bits[c >> 6] |= uint64_t(1) << (c & 63);
+        }
+    }
+    bool Has(char16_t c) const { return (m_bits[c >> 6] >> (c & 63)) & 1; }
+
+private:
+    std::array<uint64_t, 1024> m_bits{};
+};
+
 } // namespace
+
+char16_t UpperUnitSlow(char16_t c)
+{
+    const UChar32 up = u_toupper(c);
+    return up <= 0xFFFF ? char16_t(up) : c;
+}
+
+bool IsStableUnit(char16_t c)
+{
+    static const StableTable table;
+    return table.Has(c);
+}
 
 QString UpperUnits(QStringView text)
 {

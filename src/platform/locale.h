@@ -22,6 +22,20 @@ QByteArray LocaleSortKey(QStringView text, int flags = CompareDefault);
 // Compares two keys made by LocaleSortKey.
 int CompareSortKeys(const QByteArray &a, const QByteArray &b);
 
+// The upper case of one UTF-16 unit (the unit itself when its upper case is not one unit).
+char16_t UpperUnitSlow(char16_t c);
+inline char16_t UpperUnit(char16_t c)
+{
+    if (c < 0x80)
+        return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+    return UpperUnitSlow(c);
+}
+
+// True for units that neither normalisation nor the removal of non-spacing marks changes in any
+// text: no canonical decomposition, no mark, nothing that composes with the unit before. Two
+// texts of such units are equal to the collator only when they are the same units.
+bool IsStableUnit(char16_t c);
+
 // Unit-by-unit case mapping (no length changes: "ß" stays "ß").
 QString UpperUnits(QStringView text);
 QString LowerUnits(QStringView text);
