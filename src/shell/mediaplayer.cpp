@@ -6,6 +6,7 @@
 #include "shell/mymessagepanel.h"
 #include "shell/myparam.h"
 #include "shell/paneltexts.h"
+#include "shell/playerbinding.h"
 #include "shell/videoarea.h"
 
 #include <QGuiApplication>
@@ -32,11 +33,16 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
         MyMessagePanel1TextChange(sender, text);
     };
-    VideoAreaOf(this);
+    PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
     StartSubPlayer();
 }
 
-TApp_MEDIAPlayer::~TApp_MEDIAPlayer() = default;
+TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
+{
+    // The tag refresh ends before the player and its list go.
+    delete PlayerBinding;
+    PlayerBinding = nullptr;
+}
 
 void TApp_MEDIAPlayer::HandleStartupCommandLine(const QString &restOfCommandLine)
 {

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class TMyMessagePanel;
+class TMyPlayerBinding;
 
 class TApp_MEDIAPlayer : public QMainWindow {
     Q_OBJECT
@@ -33,6 +34,7 @@ public:
     static QString SubPlayerProgram();
 
     TMyMessagePanel *MyMessagePanel1 = nullptr;
+    TMyPlayerBinding *PlayerBinding = nullptr; // tag refresh, caption and hint of the playing entry
     platform::PanelHandle SubPlayerPanel = 0; // the sub-player's panel, from TO_SUBPLAYER
     bool OpenAdd = false; // stands for "開くときに追加(&A)" until the command exists
 

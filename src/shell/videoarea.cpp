@@ -31,7 +31,11 @@ TMyVideoArea::TMyVideoArea(QWidget *parent) : QWidget(parent)
 
 TMyVideoArea::~TMyVideoArea()
 {
-    // The player stops before the window it draws into goes.
+    // Work over the playlist ends first, then the player stops before the window it draws into goes.
+    if (OnListReplacing)
+        OnListReplacing();
+    OnListReplacing = nullptr;
+    OnListLoaded = nullptr;
     delete m_player;
     m_player = nullptr;
 }
@@ -44,6 +48,8 @@ void TMyVideoArea::paintEvent(QPaintEvent *)
 
 void TMyVideoArea::PlayPaths(const QStringList &paths)
 {
+    if (OnListReplacing)
+        OnListReplacing();
     m_player->Unload();
     TMyDSPlaylist *list = m_player->Playlist();
     list->SearchAppends = false;
@@ -52,6 +58,8 @@ void TMyVideoArea::PlayPaths(const QStringList &paths)
         if (!path.trimmed().isEmpty())
             targets.Add(ExpandFileName(path));
     list->SearchList(targets);
+    if (OnListLoaded)
+        OnListLoaded();
     if (list->Count() == 0)
         return;
     m_failures = 0;

@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
+
 class QMainWindow;
 class TMyDSPlayer;
 
@@ -20,6 +22,12 @@ public:
     // Replaces the playlist with what the paths name and plays its first entry from the start.
     // An entry that cannot be played is skipped, until every entry has failed once.
     void PlayPaths(const QStringList &paths);
+
+    // Around the playlist's life: OnListReplacing runs before PlayPaths replaces the list and
+    // before the player and its list are destroyed (background work over the list stops there);
+    // OnListLoaded runs once PlayPaths has filled the new list, before its first entry opens.
+    std::function<void()> OnListReplacing;
+    std::function<void()> OnListLoaded;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

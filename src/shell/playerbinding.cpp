@@ -1,0 +1,137 @@
+#include "shell/playerbinding.h"
+
+#include "engine/dsplayer.h"
+#include "shell/appinfo.h"
+#include "shell/apptitle.h"
+#include "shell/videoarea.h"
+#include "tags/mytag.h"
+#include "tags/tagthreads.h"
+
+#include <QFileInfo>
+#include <QMainWindow>
+
+QString PlayerCaption(bool hasEntry, const TMyShownTags &tags)
+{
+    if (!hasEntry)
+        return AppTitle();
+    if (tags.Artist.isEmpty())
+        return tags.Title;
+    return tags.Title + QStringLiteral(" / ") + tags.Artist;
+}
+
+QString PlayerHint(const TMyShownTags &tags)
+{
+    QString hint = tags.Title;
+    for (const QString *line : {&tags.Artist, &tags.Album})
+        if (!line->isEmpty())
+            hint += QLatin1Char('\n') + *line;
+    return hint;
+}
+
+TMyShownTags CurrentEntryTags(const TMyDSPlayer &player)
+{
+    const TMyDSPlaylist *list = player.Playlist();
+    const int index = player.ItemIndex;
+    if (index < 0 || index >= list->Count())
+        return {};
+    const QString fileName = list->Get(index);
+    const auto *tag = dynamic_cast<const TMyCustomTag *>(list->GetObject(index));
+    // A tag with a title of its own was read from the file or the library; one made from the
+    // folder listing only knows the name.
+    if (tag && tag->FileName == fileName && !tag->Title.isEmpty())
+        return {tag->TitleOrName(), tag->Artist, tag->Album};
+    if (player.IsOpen() && player.FileName() == fileName)
+        return {player.TitleOrName, player.Artist, player.Album};
+    if (tag && tag->FileName == fileName)
+        return {tag->TitleOrName(), {}, {}};
+    return {QFileInfo(fileName).completeBaseName(), {}, {}};
+}
+
+TMyPlayerBinding::TMyPlayerBinding(QMainWindow *window, TMyVideoArea *area)
+    : QObject(window), m_window(window), m_area(area), m_refresh(new TMyTagRefresh(this))
+{
+    connect(m_refresh, &TMyTagRefresh::tagProgress, this, [this](int index, bool, bool) { TagProgress(index); });
+    connect(m_refresh, &TMyTagRefresh::tagsComplete, this, [this] { m_tagsComplete = true; });
+
+    area->OnListReplacing = [this] { StopTagRefresh(); };
+    area->OnListLoaded = [this] {
+        // Nothing plays until the first entry opens, and nothing of the new list is read yet.
+        m_tagsComplete = false;
+        ShowCurrentMedia();
+        StartTagRefresh();
+    };
+
+    // The area keeps its own handlers; ours run after them.
+    TMyDSPlayer *player = area->Player();
+    m_previousOpen = player->OnMediaOpen;
+    m_previousStart = player->OnMediaStart;
+    m_previousDeleted = player->OnMediaDeleted;
+    player->OnMediaOpen = [this](TMyDirectShowPlayer *sender) {
+        if (m_previousOpen)
+            m_previousOpen(sender);
+        ShowCurrentMedia();
+    };
+    player->OnMediaStart = [this](TMyDirectShowPlayer *sender) {
+        if (m_previousStart)
+            m_previousStart(sender);
+        ShowCurrentMedia();
+    };
+    player->OnMediaDeleted = [this](TMyDirectShowPlayer *sender) {
+        if (m_previousDeleted)
+            m_previousDeleted(sender);
+        if (m_area && m_area->Player()->EntryCount() == 0 && m_window)
+            m_window->setWindowTitle(AppTitle());
+    };
+}
+
+TMyPlayerBinding::~TMyPlayerBinding()
+{
+    StopTagRefresh();
+    if (!m_area)
+        return;
+    m_area->OnListReplacing = nullptr;
+    m_area->OnListLoaded = nullptr;
+    if (TMyDSPlayer *player = m_area->Player()) {
+        player->OnMediaOpen = m_previousOpen;
+        player->OnMediaStart = m_previousStart;
+        player->OnMediaDeleted = m_previousDeleted;
+    }
+}
+
+void TMyPlayerBinding::SetReadTag(bool on)
+{
+    if (on == m_readTag)
+        return;
+    m_readTag = on;
+    if (on)
+        StartTagRefresh();
+    else
+        StopTagRefresh();
+}
+
+void TMyPlayerBinding::StopTagRefresh() { m_refresh->Stop(); }
+
+void TMyPlayerBinding::StartTagRefresh()
+{
+    if (!m_readTag || !m_area || !m_area->Player())
+        return;
+    m_refresh->Start(m_area->Player()->Playlist());
+}
+
+void TMyPlayerBinding::TagProgress(int index)
+{
+    if (m_area && m_area->Player() && index == m_area->Player()->ItemIndex)
+        ShowCurrentMedia();
+}
+
+void TMyPlayerBinding::ShowCurrentMedia()
+{
+    if (!m_window || !m_area || !m_area->Player())
+        return;
+    const TMyDSPlayer &player = *m_area->Player();
+    const bool hasEntry = player.ItemIndex >= 0 && player.ItemIndex < player.EntryCount();
+    const TMyShownTags tags = CurrentEntryTags(player);
+    SetApplicationTitle(hasEntry ? tags.Title : AppTitle());
+    m_window->setWindowTitle(PlayerCaption(hasEntry, tags));
+    m_window->setToolTip(hasEntry ? PlayerHint(tags) : QString());
+}
