@@ -189,7 +189,8 @@ void HandleFrame(TMyCustomTag &tag, const FrameRule &rule, QByteArrayView data)
         Join(field, ValueAfterDescription(encoding, rest));
         break;
     case FrameKind::UserUrl: {
-        const qsizetype end = TerminatorEnd(encoding, rest);
+        // The URL itself is always ANSI, but an unknown encoding byte still makes the frame empty.
+        const qsizetype end = encoding <= 3 ? TerminatorEnd(encoding, rest) : -1;
         if (end < 0)
             break;
         QByteArrayView url = rest.sliced(end);

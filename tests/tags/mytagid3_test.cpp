@@ -65,6 +65,20 @@ TEST(TagID3, VersionsAndTextFrames)
          Tag(2, Frame22("TT2", Text(0, "t22")) + Frame22("TP1", Text(0, "a22")) +
                     Frame22("COM", Text(0, "eng\0c22"_ba)) + Frame22("TXX", Text(0, "d\0u22"_ba))),
          {{"TagVersion", "2.2.0"}, {"Title", "t22"}, {"Artist", "a22"}, {"Comment", "c22"}, {"UserText", "u22"}}},
+        {"every mapped v2.2 frame",
+         Tag(2, Frame22("TAL", Text(0, "al")) + Frame22("TP2", Text(0, "aa")) + Frame22("TCM", Text(0, "co")) +
+                    Frame22("TP3", Text(0, "cd")) + Frame22("TCN", Text(0, "(8)")) + Frame22("TOT", Text(0, "oa")) +
+                    Frame22("TOA", Text(0, "op")) + Frame22("TOL", Text(0, "ol")) + Frame22("TPB", Text(0, "pu")) +
+                    Frame22("TDA", Text(0, "0202")) + Frame22("TOR", Text(0, "1971")) +
+                    Frame22("TT1", Text(0, "cg")) + Frame22("TPA", Text(0, "2/2")) + Frame22("TT3", Text(0, "st")) +
+                    Frame22("TRK", Text(0, "4")) + Frame22("TP4", Text(0, "mb")) + Frame22("TXT", Text(0, "wr")) +
+                    Frame22("TYE", Text(0, "1998")) + Frame22("TEN", Text(0, "ignored")) +
+                    Frame22("WXX", Text(0, "d\0http://ignored"_ba))),
+         {{"TagVersion", "2.2.0"}, {"Album", "al"}, {"AlbumArtist", "aa"}, {"Composer", "co"}, {"Conductor", "cd"},
+          {"Genre", "(8)"}, {"OriginalAlbum", "oa"}, {"OriginalArtist", "op"}, {"OriginalLyricist", "ol"},
+          {"Publisher", "pu"}, {"OriginalReleaseTime", "0202"}, {"OriginalReleaseYear", "1971"},
+          {"ContentGroup", "cg"}, {"PartOfSet", "2/2"}, {"Subtitle", "st"}, {"Track", "4"}, {"ModifiedBy", "mb"},
+          {"Writer", "wr"}, {"Year", "1998"}}},
         {"v2.4 text frames, revision kept",
          WithRevision(Tag(4, Frame24("TIT2", Text(3, "v24")) + Frame24("TPE1", Text(3, "x"))), 1),
          {{"TagVersion", "2.4.1"}, {"Title", "v24"}, {"Artist", "x"}}},
@@ -151,6 +165,10 @@ TEST(TagID3, CommentAndUserFrames)
          {{"TagVersion", "2.3.0"},
           {"UserText", "first\r\rsecond"},
           {"UserUrl", "http://a.example/\r\rhttp://b.example/"}}},
+        {"an unknown encoding empties comment and user frames",
+         Tag(3, Frame23("COMM", Text(4, "eng\0c"_ba)) + Frame23("TXXX", Text(4, "d\0u"_ba)) +
+                    Frame23("WXXX", Text(4, "d\0http://a.example/"_ba)) + Frame23("TIT2", Text(0, "t"))),
+         {{"TagVersion", "2.3.0"}, {"Title", "t"}}},
         {"v2.2 lyrics and comments",
          Tag(2, Frame22("ULT", Text(0, "eng\0la la"_ba)) + Frame22("COM", Text(0, "eng\0x"_ba))),
          {{"TagVersion", "2.2.0"}, {"Lyrics", "la la"}, {"Comment", "x"}}},
