@@ -46,6 +46,53 @@ TEST(TagRecord, EmptyTagAndNameParts)
     EXPECT_EQ(t.TitleOrName(), QStringLiteral("Real title"));
 }
 
+// Clearing empties every text field and the media information, and keeps the file facts; a
+// file without a reader clears them too.
+TEST(TagRecord, ClearTagFieldsEmptiesEveryField)
+{
+    QString TMyCustomTag::*const fields[] = {
+        &TMyCustomTag::TagVersion, &TMyCustomTag::Album, &TMyCustomTag::AlbumArtist, &TMyCustomTag::Artist,
+        &TMyCustomTag::Composer, &TMyCustomTag::Conductor, &TMyCustomTag::Director, &TMyCustomTag::Genre,
+        &TMyCustomTag::OriginalAlbum, &TMyCustomTag::OriginalArtist, &TMyCustomTag::OriginalLyricist,
+        &TMyCustomTag::Publisher, &TMyCustomTag::Producer, &TMyCustomTag::OriginalReleaseTime,
+        &TMyCustomTag::OriginalReleaseYear, &TMyCustomTag::ContentGroup, &TMyCustomTag::PartOfSet,
+        &TMyCustomTag::Subtitle, &TMyCustomTag::Title, &TMyCustomTag::Track, &TMyCustomTag::ModifiedBy,
+        &TMyCustomTag::Writer, &TMyCustomTag::Year, &TMyCustomTag::UserText, &TMyCustomTag::Lyrics,
+        &TMyCustomTag::Comment, &TMyCustomTag::UserUrl,
+    };
+    const auto filled = [&](TMyCustomTag &t) {
+        for (QString TMyCustomTag::*f : fields)
+            t.*f = QStringLiteral("x");
+        t.VideoWidth = 320;
+        t.VideoHeight = 240;
+        t.VideoFrameRate = 25;
+        t.MediaDuration = 3.0;
+    };
+
+    TMyCustomTag t;
+    t.SetFileName(QStringLiteral("/m/song.mp3"));
+    t.FileSize = 1234;
+    filled(t);
+    ASSERT_EQ(FieldsOf(t).size(), std::size(fields));  // the helper sees every field
+    t.ClearTagFields();
+    EXPECT_EQ(FieldsOf(t), TagFields{});
+    EXPECT_EQ(t.VideoWidth, 0);
+    EXPECT_EQ(t.VideoHeight, 0);
+    EXPECT_EQ(t.VideoFrameRate, 0.0);
+    EXPECT_EQ(t.MediaDuration, -1.0);
+    EXPECT_EQ(t.FileName, QStringLiteral("/m/song.mp3"));
+    EXPECT_EQ(t.FileSize, 1234);
+    EXPECT_EQ(t.TitleOrName(), QStringLiteral("song"));
+
+    TMyTag other;
+    filled(other);
+    other.ReadFromBytes(QStringLiteral("/m/clip.ogg"), QByteArray(100, 'x'));
+    EXPECT_EQ(FieldsOf(other), (TagFields{{"Title", "clip"}}));
+    EXPECT_EQ(other.VideoWidth, 0);
+    EXPECT_EQ(other.VideoFrameRate, 0.0);
+    EXPECT_EQ(other.MediaDuration, -1.0);
+}
+
 TEST(TagRecord, SizeTextsAndRounding)
 {
     const std::pair<qint64, const char *> sizes[] = {

@@ -124,6 +124,11 @@ TEST(TagWMA, ContentDescriptions)
         const TagFields got = Read(c.file);
         EXPECT_EQ(got, c.expected) << Describe(got);
     }
+    // A title of the terminator only: the tag record names the file instead.
+    TMyTag named;
+    named.ReadFromBytes(QStringLiteral("/m/clip.wmv"), Header(Cdo(W(""), W("a"))));
+    EXPECT_EQ(named.Title, QStringLiteral("clip"));
+    EXPECT_EQ(named.Artist, QStringLiteral("a"));
 }
 
 TEST(TagWMA, ExtendedDescriptors)
