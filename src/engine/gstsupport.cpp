@@ -117,9 +117,33 @@ ElementRef MakeElement(const QString &name, const QString &elementName)
     return ElementRef::Adopt(GST_ELEMENT(gst_object_ref_sink(element)));
 }
 
+namespace {
+
+// "scheme://..." with a scheme of a letter and then letters, digits, "+", "-" or "."; a path
+// (absolute or relative) whose folder merely ends in ":" is no URL.
+bool IsAsciiLetter(char16_t c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool HasUrlScheme(const QString &name)
+{
+    const qsizetype colon = name.indexOf(QLatin1String("://"));
+    if (colon <= 0 || !IsAsciiLetter(name.at(0).unicode()))
+        return false;
+    for (qsizetype i = 1; i < colon; ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!IsAsciiLetter(c) && !(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 QByteArray UriOfFile(const QString &fileName)
 {
-    if (fileName.contains(QLatin1String("://")))
+    if (HasUrlScheme(fileName))
         return fileName.toUtf8();
     const QByteArray absolute = QFile::encodeName(QFileInfo(fileName).absoluteFilePath());
     gchar *uri = gst_filename_to_uri(absolute.constData(), nullptr);

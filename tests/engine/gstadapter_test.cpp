@@ -272,6 +272,10 @@ TEST_F(GstAdapterTest, FileUris)
     EXPECT_EQ(UriOfFile(QStringLiteral("/tmp/a b#.mp3")), QByteArray("file:///tmp/a%20b%23.mp3"));
     EXPECT_EQ(UriOfFile(QStringLiteral("http://example.com/x.mp3")), QByteArray("http://example.com/x.mp3"));
     EXPECT_TRUE(UriOfFile(QString::fromUtf8("/tmp/音楽.mp3")).startsWith("file:///tmp/%E9%9F%B3"));
+    // ":" is an ordinary character of a path: a folder ending in it does not make a URL.
+    EXPECT_EQ(UriOfFile(QStringLiteral("/tmp/live:/x.mp3")), QByteArray("file:///tmp/live:/x.mp3"));
+    EXPECT_TRUE(UriOfFile(QStringLiteral("/tmp/a://b.mp3")).startsWith("file:///tmp/a:"));
+    EXPECT_TRUE(UriOfFile(QStringLiteral("no scheme://x.mp3")).startsWith("file:///"));
 }
 
 } // namespace
