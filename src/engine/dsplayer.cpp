@@ -417,7 +417,12 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
         g_object_get(graph.get(), "uri", &graphUri, nullptr);
         uri = graphUri ? QByteArray(graphUri) : QByteArray();
         g_free(graphUri);
-        if (!uri.startsWith("file://")) {
+        // The named media must be a plain file like any other we open: a pipe or a device would
+        // block the opening (or read without end).
+        gchar *local = uri.startsWith("file://") ? g_filename_from_uri(uri.constData(), nullptr, nullptr) : nullptr;
+        const QString mediaPath = local ? QFile::decodeName(local) : QString();
+        g_free(local);
+        if (mediaPath.isEmpty() || !QFileInfo(mediaPath).isFile()) {
             Log(QStringLiteral("graph file names no local file: %1").arg(fileName));
             return false;
         }

@@ -1,4 +1,5 @@
 #include "engine/dsplayer.h"
+#include "engine/gstsupport.h"
 #include "mediafixtures.h"
 #include "platform/uihooks.h"
 
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sys/stat.h>
 #include <memory>
 
 namespace {
@@ -426,6 +428,27 @@ TEST_F(PlayerTest, GraphFiles)
     Spin(100);
     EXPECT_EQ(Count(QStringLiteral("Error")), 1);
     EXPECT_FALSE(QFile::exists(victim));
+
+    // A graph naming anything but a plain file is refused at once: a pipe would block the
+    // opening for ever, a missing file or a device has nothing to play.
+    const QString pipe = MediaFixtures::Get().Root() + QStringLiteral("/pipe.avi");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    for (const QString &media : {pipe, MediaFixtures::Get().Root() + QStringLiteral("/gone.avi"),
+                                 QStringLiteral("/dev/zero")}) {
+        SCOPED_TRACE(media.toStdString());
+        const QString named = MediaFixtures::Get().Root() + QStringLiteral("/named.grf");
+        QFile g(named);
+        ASSERT_TRUE(g.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        g.write("tavio filter graph 1\nplaybin uri=\"" + engine::UriOfFile(media) + "\"\n");
+        g.close();
+        events.clear();
+        QElapsedTimer t;
+        t.start();
+        EXPECT_FALSE(player->Open(named));
+        EXPECT_LT(t.elapsed(), 2000);
+        Spin(100);
+        EXPECT_EQ(events.join(u','), QStringLiteral("Error"));
+    }
 }
 
 TEST_F(PlayerTest, ErrorWhilePlayingIsReportedOnce)
