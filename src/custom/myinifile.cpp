@@ -62,6 +62,25 @@ QStringView KeyOf(QStringView line)
 
 bool HasLineBreak(QStringView text) { return text.contains(u'\r') || text.contains(u'\n'); }
 
+// A line that would end its section when the file is read again: one holding a line break
+// (a piece of it could be a header) or one that reads as a header itself ("[HD] clips" typed
+// into a history, a key beginning with "[").
+bool EndsSection(QStringView line)
+{
+    QString name;
+    return HasLineBreak(line) || ParseHeader(line, name);
+}
+
+// The header that names the section, or an empty text when no header can: "[" + name + "]"
+// must read back as the same name (an empty name or one holding "]" would not, and its lines
+// would join the section above or another one).
+QString HeaderFor(QStringView section)
+{
+    const QString header = QLatin1Char('[') + section.toString() + QLatin1Char(']');
+    QString name;
+    return !section.isEmpty() && ParseHeader(header, name) && name == section ? header : QString();
+}
+
 // A value cannot hold a line break: each CR or LF becomes a blank.
 QString OneLine(QStringView text)
 {
@@ -103,7 +122,7 @@ QStringList CleanForWrite(const QStringList &lines)
     QSet<QString> seen;
     for (const QString &raw : lines) {
         const QString line = OneLine(raw);
-        if (Trim(line).isEmpty())
+        if (Trim(line).isEmpty() || EndsSection(line))
             continue;
         const QStringView key = KeyOf(line);
         if (key.isEmpty())
@@ -118,6 +137,22 @@ QStringList CleanForWrite(const QStringList &lines)
 }
 
 QString FloatText(double value) { return QString::number(value, 'g', 15); }
+
+// The encoding the file is written in when none was given: ANSI when every character fits and
+// a reader that detects the encoding gets the same text back (short ANSI texts can pass for
+// UTF-7, JIS or EUC-JP: "a+ZeVnLIqe-" reads as "a日本語"), else UTF-8 with a byte-order mark.
+TextEncoding AutoEncodingFor(const QString &text)
+{
+    const QByteArray ansi = EncodeText(text, TextEncoding::Ansi);
+    if (ansi.startsWith("\xEF\xBB\xBF") || ansi.startsWith("\xFF\xFE") || ansi.startsWith("\xFE\xFF"))
+        return TextEncoding::Utf8Bom;
+    TextEncoding detected = DetectEncoding(ansi);
+    const bool known = detected == TextEncoding::HexDump ||
+                       (detected >= TextEncoding::Utf16LeBom && detected <= TextEncoding::EucJp);
+    if (!known)
+        detected = TextEncoding::Ansi;
+    return DecodeText(ansi, detected) == text ? TextEncoding::Ansi : TextEncoding::Utf8Bom;
+}
 
 } // namespace
 
@@ -260,8 +295,11 @@ void TMyIniFile::ReplaceSection(const QString &section, const QStringList &lines
     if (IsCached(name))
         ForgetCache();
     RemoveSectionLines(Fold(name));
+    const QString header = HeaderFor(name);
+    if (header.isEmpty())
+        return;
     m_lines.BeginUpdate();
-    m_lines.Add(QLatin1Char('[') + name + QLatin1Char(']'));
+    m_lines.Add(header);
     for (const QString &line : lines)
         m_lines.Add(line);
     m_lines.EndUpdate();
@@ -273,7 +311,9 @@ bool TMyIniFile::UpdateFile()
     if (!m_modified)
         return false;
     FlushCache();
-    if (!m_lines.SaveToFileEncoding(m_fileName, m_saveEncoding))
+    const QString text = m_lines.GetTextStr();
+    const TextEncoding encoding = m_saveEncoding == TextEncoding::Auto ? AutoEncodingFor(text) : m_saveEncoding;
+    if (!WriteTextFile(m_fileName, text, encoding))
         return false;
     m_modified = false;
     return true;
@@ -342,10 +382,10 @@ void TMyIniFile::WriteSectionLines(const QString &section, const TMyWStrings &li
     QStringList lines;
     lines.reserve(list.Count());
     for (int i = 0; i < list.Count(); ++i) {
-        // A line break inside an item would split it, and a piece that reads as a header
-        // would take the following lines into another section.
+        // An item holding a line break, or one that reads as a header, would end the section
+        // there and take the following lines into another one.
         const QString line = list.Get(i);
-        if (!HasLineBreak(line))
+        if (!EndsSection(line))
             lines.append(line);
     }
     ReplaceSection(section, lines);
@@ -426,8 +466,10 @@ void TMyIniFile::EnsureSection(const QString &section)
     // its header.
     if (FindSection(section) >= 0 || (IsCached(section) && m_cacheDirty))
         return;
-    const QString name = OneLine(Trim(section));
-    m_lines.Add(QLatin1Char('[') + name + QLatin1Char(']'));
+    const QString header = HeaderFor(OneLine(Trim(section)));
+    if (header.isEmpty())
+        return;
+    m_lines.Add(header);
     m_lines.Add(QString());
     m_modified = true;
     RebuildIndex();

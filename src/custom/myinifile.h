@@ -11,10 +11,12 @@
 // two headers, readers see the first; replacing or erasing the section removes all of them.
 // Reading a value section drops blank lines, lines without a key and earlier copies of a key,
 // so the lowest copy wins. A written section moves to the end of the file; sections that are
-// never written keep their place and text. The file is read with encoding detection, written
-// as ANSI when every character fits and else as UTF-8 with byte-order mark (unless a save
-// encoding is given), keeps the line breaks it had (CR LF for a new file), and is replaced
-// through a temporary file.
+// never written keep their place and text. A written line that would end its section on the
+// next reading (a line break in it, or the look of a header) is left out, and so is a section
+// whose name no header can carry (empty, or holding "]"). The file is read with encoding
+// detection, written as ANSI when every character fits and the bytes read back as the same text,
+// else as UTF-8 with byte-order mark (unless a save encoding is given), keeps the line breaks it
+// had (CR LF for a new file), and is replaced through a temporary file.
 
 #include "lists/lenientint.h"
 #include "lists/mywstrings.h"

@@ -86,6 +86,34 @@ TEST(IniFile, RewritesAreByteExact)
              ini.WriteSectionLines(S("L"), lines);
          },
          "[L]\r\n  one = 1 \r\n\r\nthree\r\n"},
+        {"list and value lines that would read as headers are dropped; the rest of the section stays in it",
+         "[A]\r\nx=1\r\n",
+         [](TMyIniFile &ini) {
+             TMyWStrings history;
+             for (const char *l : {"new", " [HD] clips ", "[]", "[A]x", "old"})
+                 history.Add(S(l));
+             ini.WriteSectionLines(S("HISTORY"), history);
+             TMyWStrings values;
+             for (const char *l : {"a=1", "[k]=2", "[k=]", "b=3"})
+                 values.Add(S(l));
+             ini.WriteSectionValues(S("V"), values);
+             ini.WriteString(S("W"), S("[w]"), S("1"));
+             ini.WriteString(S("W"), S("c"), S("[x]"));
+         },
+         "[A]\r\nx=1\r\n[HISTORY]\r\nnew\r\n[]\r\nold\r\n[V]\r\na=1\r\nb=3\r\n\r\n[W]\r\nc=[x]\r\n\r\n"},
+        {"a section name that no header can carry is not written",
+         "[A]\r\nx=1\r\n",
+         [](TMyIniFile &ini) {
+             ini.WriteString(QString(), S("x"), S("2"));  // would join [A] as a second x
+             ini.WriteString(S(" "), S("y"), S("2"));
+             ini.WriteString(S("a]b"), S("z"), S("2"));  // would read as [a]
+             TMyWStrings lines;
+             lines.Add(S("l"));
+             ini.WriteSectionLines(QString(), lines);
+             ini.EnsureSection(S("c]d"));
+             ini.WriteString(S("B"), S("k"), S("v"));
+         },
+         "[A]\r\nx=1\r\n[B]\r\nk=v\r\n\r\n"},
         {"written value lines are cleaned: the first copy of a key wins",
          "",
          [](TMyIniFile &ini) {
@@ -128,6 +156,10 @@ TEST(IniFile, RewritesAreByteExact)
          "[A]\r\nk=v\r\n",
          [](TMyIniFile &ini) { ini.WriteString(S("A"), S("e"), S("é")); },
          "\xEF\xBB\xBF[A]\r\nk=v\r\ne=\xC3\xA9\r\n\r\n"},
+        {"ANSI bytes that would read back as UTF-7 make it UTF-8 with byte-order mark",
+         "[A]\r\nk=v\r\n",
+         [](TMyIniFile &ini) { ini.WriteString(S("A"), S("u"), S("a+ZeVnLIqe-")); },
+         "\xEF\xBB\xBF[A]\r\nk=v\r\nu=a+ZeVnLIqe-\r\n\r\n"},
     };
     for (const Rewrite &c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,6 +170,24 @@ TEST(IniFile, RewritesAreByteExact)
         EXPECT_TRUE(ini.UpdateFile());
         EXPECT_FALSE(ini.Modified());
         EXPECT_EQ(Escaped(TestDir::Read(path)), Escaped(c.after));
+    }
+}
+
+// Whatever the encoding chosen on writing, a new reading with detection gets every value back.
+TEST(IniFile, ValuesComeBackAsWritten)
+{
+    const char *values[] = {"a+ZeVnLIqe-", "x+AGEAYgBj-y", "\x1B$B$\"\x1B(B", "ｶﾞ", "ﾃｽﾄ", "漢字かな", "é", "〜", "～"};
+    for (const char *v : values) {
+        SCOPED_TRACE(v);
+        TestDir dir;
+        const QString path = dir.Path(QStringLiteral("t.ini"));
+        {
+            TMyIniFile ini(path);
+            ini.WriteString(S("A"), S("k"), S(v));
+            ASSERT_TRUE(ini.UpdateFile());
+        }
+        TMyIniFile again(path);
+        EXPECT_EQ(again.ReadString(S("A"), S("k"), QString()), S(v));
     }
 }
 
