@@ -213,13 +213,14 @@ QStringList ParsePLSText(QStringView text)
             files.try_emplace(n, value);
         }
     }
-    // Only the keys that exist are visited, so a huge NumberOfEntries costs nothing.
+    // Only the keys that exist are visited, so a huge NumberOfEntries (or key number) costs
+    // nothing: a run of missing keys leaves one empty entry, not one per number.
     QStringList out;
     int next = 1;
     for (const auto &[n, value] : files) {
         if (n > count)
             break;
-        for (; next < n; ++next)
+        if (next < n)
             out.append(QString());
         out.append(value.toString());
         next = n + 1;
@@ -325,8 +326,12 @@ QString UnescapeWplText(QStringView text)
             continue;
         }
         // One pass: what an entity stands for is never read again, so "&amp;lt;" gives "&lt;".
-        const qsizetype semi = text.indexOf(u';', i + 1);
-        if (semi < 0 || semi - i > 12) {
+        // The ";" is looked for only as far as the longest entity reaches, so a long run of "&"
+        // costs no more than its length.
+        const qsizetype reach = std::min<qsizetype>(12, n - i - 1);
+        const qsizetype found = text.sliced(i + 1, reach).indexOf(u';');
+        const qsizetype semi = found < 0 ? -1 : i + 1 + found;
+        if (semi < 0) {
             out += text[i];
             continue;
         }

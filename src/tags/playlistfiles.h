@@ -23,8 +23,8 @@ QStringView TrimEntry(QStringView text);
 // Raw entries of a playlist's text, in file order, untrimmed (blank ones included).
 // M3U: every line but a leading "#EXTM3U" and the "#EXTINF:" lines; other "#" lines are names.
 QStringList ParseM3UText(QStringView text);
-// PLS: the values of File1 .. FileN of section "playlist", N = NumberOfEntries; missing keys
-// give empty entries. Keys and section names ignore case; of two equal keys the later wins.
+// PLS: the values of File1 .. FileN of section "playlist", N = NumberOfEntries; a run of missing
+// keys gives one empty entry. Keys and section names ignore case; of two equal keys the later wins.
 QStringList ParsePLSText(QStringView text);
 // WPL: the first quoted attribute (the src attribute when there is one) of every "<media"
 // line of the last <seq> .. </seq> block, with XML entities decoded.

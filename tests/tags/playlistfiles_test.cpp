@@ -5,6 +5,7 @@
 #include "support/tempdir.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <gtest/gtest.h>
@@ -97,6 +98,28 @@ TEST(PlaylistParse, WPLReadsTheLastSequenceAndDecodesEntities)
     EXPECT_EQ(ParseWPLText(u"<media src=\"x\"/>\n<seq>\n<media src=\"a\"/>\n</seq>\n<media src=\"y\"/>\n"),
               QStringList{"a"});
     EXPECT_TRUE(ParseWPLText(u"<seq>\n<media src=\"a\"/>\n").isEmpty());
+}
+
+// Hostile files cost time and memory in proportion to their size: a long run of "&" without ";"
+// (each one used to search the rest of the line), and a PLS key number far beyond the entries
+// present (each missing key used to become an empty entry).
+TEST(PlaylistParse, HostileInputStaysLinear)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const QString ampersands(400000, u'&');
+    EXPECT_EQ(UnescapeWplText(ampersands), ampersands);
+    const QString closed = ampersands + QLatin1Char(';');
+    EXPECT_EQ(UnescapeWplText(closed), closed);
+    const QStringList wpl =
+        ParseWPLText(QStringLiteral("<seq>\n<media src=\"") + ampersands + QStringLiteral("\"/>\n</seq>\n"));
+    ASSERT_EQ(wpl.size(), 1);
+    EXPECT_EQ(wpl[0].size(), ampersands.size());
+    EXPECT_LT(timer.elapsed(), 5000);
+
+    const QStringList pls =
+        ParsePLSText(u"[playlist]\nNumberOfEntries=2147483647\nFile2147483647=z.mp3\nFile1=a.mp3\nFile5=e.mp3\n");
+    EXPECT_EQ(pls, (QStringList{"a.mp3", "", "e.mp3", "", "z.mp3"}));
 }
 
 TEST(PlaylistEscapes, RoundTripAnyText)
@@ -210,10 +233,12 @@ TEST(PlaylistRoundTrip, AnsiFormatsFallBackToUtf8WhenANameDoesNotFit)
             const bool utf8 = bytes.startsWith("\xEF\xBB\xBF");
             // Either UTF-8 with its mark, or (where the names fit) exactly their windows-932 bytes;
             // in both cases the reader gets every name back.
-            if (!c.fitsAnsi)
+            if (!c.fitsAnsi) {
                 EXPECT_TRUE(utf8) << name;
-            if (!utf8)
+            }
+            if (!utf8) {
                 EXPECT_TRUE(bytes.contains(platform::WideToAnsi(c.names.back()))) << name;
+            }
             EXPECT_EQ(ReadPlaylistEntries(dir.Path(name)), c.names) << name;
         }
     }
