@@ -475,6 +475,22 @@ TEST_F(PlayerTest, ErrorWhilePlayingIsReportedOnce)
     EXPECT_LE(Count(QStringLiteral("Error")), 1);
 }
 
+TEST_F(PlayerTest, AnOutputFailingWhilePlayingGivesOneError)
+{
+    // The sound output fails after a few buffers; the element and the streaming thread behind it
+    // both report it, and the window hears of it once.
+    player->AudioSinkDescription = QStringLiteral("identity error-after=20 ! fakesink sync=true");
+    int aborts = 0;
+    player->OnMediaEvent = [&](TMyDirectShowPlayer *, int code, int, int) { aborts += code == EC_ERRORABORT; };
+    ASSERT_TRUE(player->Open(Fixture(QStringLiteral("tone.wav"))));
+    player->Play();
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Error")));
+    Spin(300);
+    EXPECT_EQ(events.join(u','), QStringLiteral("Open,Play,Start,Error"));
+    EXPECT_GE(aborts, 2);
+    player->OnMediaEvent = nullptr;
+}
+
 TEST_F(PlayerTest, TheEndPlaysTheNextEntryOrReplays)
 {
     player->OnMediaEnded = [this](TMyDirectShowPlayer *) {
