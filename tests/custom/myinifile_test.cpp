@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QObject>
+#include <QScreen>
 
 #include <cstdio>
 #include <functional>
@@ -466,6 +468,38 @@ TEST(IniFile, FitRectOntoWorkArea)
     for (const Case &c : cases)
         EXPECT_EQ(FitRectOntoWorkArea(c.saved, work), c.expected);
     EXPECT_EQ(FitRectOntoWorkArea(QRect(0, 0, 100, 100), QRect(1920, 30, 1280, 994)), QRect(1920, 30, 100, 100));
+}
+
+TEST(IniFile, RestoreFormBoundsFitsTheSavedBoundsOntoTheScreen)
+{
+    static int argc = 1;
+    static char name[] = "myinifile_test";
+    static char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_FALSE(work.isEmpty());
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("t.ini"));
+    {
+        TMyIniFile ini(path);
+        ini.WriteRect(S("Bounds"), S("Big"), QRect(work.x() + 100, work.y() + 100, work.width() + 500, work.height() + 300));
+        ini.WriteRect(S("Other"), S("Part"), QRect(work.right() - 100, work.bottom() - 50, 300, 200));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TMyIniFile ini(path);
+    QObject big, part, unsaved;
+    big.setObjectName(S("Big"));
+    part.setObjectName(S("Part"));
+    unsaved.setObjectName(S("Unsaved"));
+    unsaved.setProperty("geometry", QRect(work.x() + 10, work.y() + 20, 200, 100));
+    ini.RestoreFormBounds(QString(), &big);  // no section: "Bounds"
+    ini.RestoreFormBounds(S("OTHER"), &part);
+    ini.RestoreFormBounds(S("Other"), &unsaved);
+    // Too big: at the work area's corner, not shrunk; partly off: moved in; not saved: as it was.
+    EXPECT_EQ(big.property("geometry").toRect(), QRect(work.topLeft(), QSize(work.width() + 500, work.height() + 300)));
+    EXPECT_EQ(part.property("geometry").toRect(),
+              QRect(work.x() + work.width() - 300, work.y() + work.height() - 200, 300, 200));
+    EXPECT_EQ(unsaved.property("geometry").toRect(), QRect(work.x() + 10, work.y() + 20, 200, 100));
 }
 
 TEST(IniFile, PlaylistFilesKeepTheirGivenEncoding)
