@@ -40,15 +40,15 @@ int ColorRef(const QColor &c) { return c.red() | (c.green() << 8) | (c.blue() <<
 
 TMyFontSpec SpecOf(const QFont &font, const QColor *color)
 {
-    TMyFontSpec spec;
-    spec.Name = font.family();
-    spec.Size = font.pointSize() > 0 ? font.pointSize() : 9;
-    spec.Color = color ? ColorRef(*color) : 0;
-    spec.Bold = font.bold();
-    spec.Italic = font.italic();
-    spec.UnderLine = font.underline();
-    spec.StrikeOut = font.strikeOut();
-    return spec;
+    TMyFontSpec fontSpec;
+    fontSpec.Name = font.family();
+    fontSpec.Size = font.pointSize() > 0 ? font.pointSize() : 9;
+    fontSpec.Color = color ? ColorRef(*color) : 0;
+    fontSpec.Bold = font.bold();
+    fontSpec.Italic = font.italic();
+    fontSpec.UnderLine = font.underline();
+    fontSpec.StrikeOut = font.strikeOut();
+    return fontSpec;
 }
 
 } // namespace
@@ -66,19 +66,19 @@ void TMyIniFile::RestoreFormBounds(const QString &section, QObject *form)
 
 void TMyIniFile::ReadFont(const QString &section, const QString &prefix, QFont &font, QColor *color)
 {
-    TMyFontSpec spec = SpecOf(font, color);
-    ReadFont(section, prefix, spec);
-    if (!spec.Name.isEmpty())
-        font.setFamily(spec.Name);
-    if (spec.Size > 0)
-        font.setPointSize(spec.Size);
-    font.setBold(spec.Bold);
-    font.setItalic(spec.Italic);
-    font.setUnderline(spec.UnderLine);
-    font.setStrikeOut(spec.StrikeOut);
+    TMyFontSpec fontSpec = SpecOf(font, color);
+    ReadFont(section, prefix, fontSpec);
+    if (!fontSpec.Name.isEmpty())
+        font.setFamily(fontSpec.Name);
+    if (fontSpec.Size > 0)
+        font.setPointSize(fontSpec.Size);
+    font.setBold(fontSpec.Bold);
+    font.setItalic(fontSpec.Italic);
+    font.setUnderline(fontSpec.UnderLine);
+    font.setStrikeOut(fontSpec.StrikeOut);
     // Negative numbers are the other system's named colours; they keep the current colour.
-    if (color && spec.Color >= 0)
-        *color = QColor(spec.Color & 0xFF, (spec.Color >> 8) & 0xFF, (spec.Color >> 16) & 0xFF);
+    if (color && fontSpec.Color >= 0)
+        *color = QColor(fontSpec.Color & 0xFF, (fontSpec.Color >> 8) & 0xFF, (fontSpec.Color >> 16) & 0xFF);
 }
 
 void TMyIniFile::WriteFont(const QString &section, const QString &prefix, const QFont &font, const QColor *color)
