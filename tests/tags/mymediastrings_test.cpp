@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
 #include <gtest/gtest.h>
 
@@ -417,6 +418,94 @@ TEST(MediaStrings, SortsByTagKeys)
     EXPECT_EQ(order(), QStringLiteral("ubcde"));
     list.SortByName(false, 2, -1);
     EXPECT_EQ(order(), QStringLiteral("ubedc"));
+}
+
+// Every sort key, both ways, over a fresh list each time. Each key orders the four tagged entries
+// differently from every other key of its kind, so a sort that reads the wrong field shows; the
+// entry without a tag ("u") has the empty text or 0 of the tag keys and its file's facts for the
+// file keys. Equal keys keep the list's order, also when descending.
+TEST(MediaStrings, EverySortKeyInBothDirections)
+{
+    struct Row {
+        char label;
+        const char *path;
+        qint64 size, writeTime, createTime;
+        double duration;
+        int width, height;
+        double fps;
+        const char16_t *album, *albumArtist, *artist, *composer, *conductor, *genre, *title, *track, *writer;
+    } rows[] = {
+        {'a', "/d/B/n3.ext2", 30, 4, 1, 61.4, 640, 480, 25, u"Delta", u"alpha", u"Bravo", u"charlie", u"alpha",
+         u"Delta", u"", u"2", u"Bravo"},
+        {'b', "/d/a/n1.ext4", 10, 3, 3, 59.4, 640, 360, 60, u"alpha", u"Delta", u"charlie", u"Bravo", u"Bravo",
+         u"charlie", u"Zulu", u"1", u"Delta"},
+        {'c', "/d/C10/n4.ext1", 40, 2, 4, 61.3, 1280, 720, 23.976, u"charlie", u"Bravo", u"Delta", u"alpha",
+         u"Delta", u"Bravo", u"第2話", u"10", u"alpha"},
+        {'d', "/d/C9/n2.ext3", 20, 1, 2, 5, 320, 240, 29.97, u"Bravo", u"charlie", u"alpha", u"Delta", u"charlie",
+         u"alpha", u"第十話", u"20", u"charlie"},
+    };
+    using Sort = void (TMyMediaStrings::*)(bool, int, int);
+    const struct Case {
+        const char *name;
+        Sort sort;
+        const char *ascending, *descending;
+    } cases[] = {
+        {"name", &TMyMediaStrings::SortByName, "bdacu", "ucadb"},
+        // Folders compare as paths ("/z" is a name in "/", before "/d/..."); a < B, C9 < C10.
+        {"folder", &TMyMediaStrings::SortByFolder, "ubadc", "cdabu"},
+        {"extension", &TMyMediaStrings::SortByExt, "ucadb", "bdacu"},
+        {"size", &TMyMediaStrings::SortBySize, "ubdac", "cadbu"},
+        {"write time", &TMyMediaStrings::SortByWriteTime, "udcba", "abcdu"},
+        {"creation time", &TMyMediaStrings::SortByCreationTime, "uadbc", "cbdau"},
+        {"duration", &TMyMediaStrings::SortByDuration, "udbca", "acbdu"},
+        {"seconds", &TMyMediaStrings::SortByDurationSeconds, "udbac", "acbdu"},  // 61.4 and 61.3 are both 61
+        {"video size", &TMyMediaStrings::SortByVideoSize, "udbac", "cabdu"},    // width, then height
+        {"frame rate", &TMyMediaStrings::SortByFrameRate, "ucadb", "bdacu"},
+        {"album", &TMyMediaStrings::SortByAlbum, "ubdca", "acdbu"},
+        {"album artist", &TMyMediaStrings::SortByAlbumArtist, "uacdb", "bdcau"},
+        {"artist", &TMyMediaStrings::SortByArtist, "udabc", "cbadu"},
+        {"composer", &TMyMediaStrings::SortByComposer, "ucbad", "dabcu"},
+        {"conductor", &TMyMediaStrings::SortByConductor, "uabdc", "cdbau"},
+        {"genre", &TMyMediaStrings::SortByGenre, "udcba", "abcdu"},
+        {"title", &TMyMediaStrings::SortByTitle, "uabcd", "dcbau"},  // a by its base name "n3"
+        {"track", &TMyMediaStrings::SortByTrack, "ubacd", "dcabu"},  // 1 < 2 < 10 < 20
+        {"writer", &TMyMediaStrings::SortByWriter, "ucadb", "bdacu"},
+    };
+    for (const Case &c : cases) {
+        for (const bool ascending : {true, false}) {
+            TMyMediaStrings list;
+            QHash<QString, char> labels;
+            for (const Row &r : rows) {
+                auto *tag = new TMyTag;
+                tag->SetFileName(r.path);
+                tag->FileSize = r.size;
+                tag->FileWriteTime = r.writeTime;
+                tag->FileCreateTime = r.createTime;
+                tag->MediaDuration = r.duration;
+                tag->VideoWidth = r.width;
+                tag->VideoHeight = r.height;
+                tag->VideoFrameRate = r.fps;
+                tag->Album = QString::fromUtf16(r.album);
+                tag->AlbumArtist = QString::fromUtf16(r.albumArtist);
+                tag->Artist = QString::fromUtf16(r.artist);
+                tag->Composer = QString::fromUtf16(r.composer);
+                tag->Conductor = QString::fromUtf16(r.conductor);
+                tag->Genre = QString::fromUtf16(r.genre);
+                tag->Title = QString::fromUtf16(r.title);
+                tag->Track = QString::fromUtf16(r.track);
+                tag->Writer = QString::fromUtf16(r.writer);
+                list.AddObject(r.path, tag);
+                labels.insert(r.path, r.label);
+            }
+            list.AddObject("/z/u0.ext0", nullptr);  // no such file: size and times 0
+            labels.insert("/z/u0.ext0", 'u');
+            (list.*c.sort)(ascending, 0, -1);
+            std::string order;
+            for (int i = 0; i < list.Count(); ++i)
+                order += labels.value(list.Get(i), '?');
+            EXPECT_EQ(order, ascending ? c.ascending : c.descending) << c.name << (ascending ? " ascending" : " descending");
+        }
+    }
 }
 
 TEST(MediaStrings, MakeEntriesRelativeKeepsWhatHasNoRelativeForm)
