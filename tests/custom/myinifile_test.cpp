@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFont>
 #include <QGuiApplication>
 #include <QObject>
 #include <QScreen>
@@ -500,6 +502,47 @@ TEST(IniFile, RestoreFormBoundsFitsTheSavedBoundsOntoTheScreen)
     EXPECT_EQ(part.property("geometry").toRect(),
               QRect(work.x() + work.width() - 300, work.y() + work.height() - 200, 300, 200));
     EXPECT_EQ(unsaved.property("geometry").toRect(), QRect(work.x() + 10, work.y() + 20, 200, 100));
+}
+
+TEST(IniFile, QtFontsAndColours)
+{
+    static int argc = 1;
+    static char name[] = "myinifile_test";
+    static char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("t.ini"));
+    {
+        TMyIniFile ini(path);
+        QFont font(S("Noto Sans CJK JP"), 14);
+        font.setItalic(true);
+        font.setUnderline(true);
+        const QColor color(0x11, 0x22, 0x33);
+        ini.WriteFont(S("Fonts"), S("List"), font, &color);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    EXPECT_EQ(TestDir::Read(path), QByteArray("[Fonts]\r\nList_FontName=Noto Sans CJK JP\r\nList_FontSize=14\r\n"
+                                              "List_FontColor=3351057\r\nList_FontStyleBold=0\r\nList_FontStyleItalic=1\r\n"
+                                              "List_FontStyleUnderLine=1\r\nList_FontStyleStrikeOut=0\r\n"
+                                              "List_FontCharset=1\r\n\r\n"));  // colour as 0x00BBGGRR
+    TMyIniFile ini(path);
+    QFont font(S("Other"), 9);
+    font.setBold(true);
+    QColor color(Qt::white);
+    ini.ReadFont(S("Fonts"), S("List"), font, &color);
+    EXPECT_EQ(font.family(), S("Noto Sans CJK JP"));
+    EXPECT_EQ(font.pointSize(), 14);
+    EXPECT_FALSE(font.bold());
+    EXPECT_TRUE(font.italic());
+    EXPECT_TRUE(font.underline());
+    EXPECT_EQ(color, QColor(0x11, 0x22, 0x33));
+
+    QObject label, plain;
+    label.setProperty("font", QFont(S("Other"), 9));
+    ini.ReadComponentFont(S("Fonts"), S("List"), &label);
+    EXPECT_EQ(label.property("font").value<QFont>().pointSize(), 14);
+    ini.ReadComponentFont(S("Fonts"), S("List"), &plain);  // no font: nothing happens
+    EXPECT_FALSE(plain.property("font").isValid());
 }
 
 TEST(IniFile, PlaylistFilesKeepTheirGivenEncoding)
