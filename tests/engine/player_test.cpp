@@ -234,6 +234,28 @@ TEST_F(PlayerTest, PositionReadsTheSeekTargetUntilItSettles)
     EXPECT_LE(player->Position(), player->Duration());
 }
 
+TEST_F(PlayerTest, SeekAndRateFromOnMediaOpenHoldWhenPlayingStarts)
+{
+    // The window resumes at a saved point and re-applies its rate while the file opens.
+    player->OnMediaOpen = [this](TMyDirectShowPlayer *) {
+        events << QStringLiteral("Open");
+        player->SetPosition(2.0);
+        player->SetRate(2.0);
+    };
+    ASSERT_TRUE(player->Open(Fixture(QStringLiteral("v25.avi"))));
+    EXPECT_DOUBLE_EQ(player->Rate(), 2.0);
+    EXPECT_DOUBLE_EQ(player->Position(), 2.0);
+    player->Play();
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Start")));
+    EXPECT_GE(player->Position(), 2.0);
+    // One second of media left at twice the speed.
+    QElapsedTimer t;
+    t.start();
+    ASSERT_TRUE(WaitEvent(QStringLiteral("Ended"), 1, 2000));
+    EXPECT_LT(t.elapsed(), 900);  // a second at normal speed
+    EXPECT_EQ(events.join(u','), QStringLiteral("Open,Play,Start,Ended"));
+}
+
 TEST_F(PlayerTest, RateMovesThePositionAndSurvivesSeeks)
 {
     ASSERT_TRUE(player->Open(Fixture(QStringLiteral("v25.avi"))));
