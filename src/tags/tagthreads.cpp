@@ -45,6 +45,11 @@ void ClearMediaInfo(TMyTagValue &value)
 
 } // namespace
 
+QString TagProgressText(int index, int count, const QString &fileName)
+{
+    return QStringLiteral("タグ取得中[%1/%2] %3").arg(index + 1).arg(count).arg(fileName);
+}
+
 // ---- T_MyInfoUpdate -----------------------------------------------------------------------------
 
 struct T_MyInfoUpdate::Pending {
@@ -292,9 +297,10 @@ bool TMyTagRefresh::Start(TMyWStrings *list, int lastIndex, int firstIndex)
     if (!list)
         return false;
 
+    // Last -1 is the last entry; any other last index is clamped to first..count - 1.
     const int count = list->Count();
     const int first = std::max(firstIndex, 0);
-    const int last = lastIndex < 0 ? count - 1 : std::min(lastIndex, count - 1);
+    const int last = lastIndex == -1 ? count - 1 : std::min(std::max(lastIndex, first), count - 1);
     std::vector<TTagWalkItem> items;
     if (last >= first)
         items.reserve(size_t(last - first + 1));

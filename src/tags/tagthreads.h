@@ -63,6 +63,10 @@ struct TTagWalkItem {
 
 class TMyTagRefresh;
 
+// The window caption while a walk goes on: "タグ取得中[%d/%d] %s" of the entry's number (index + 1),
+// the entry count and the entry's file name.
+QString TagProgressText(int index, int count, const QString &fileName);
+
 // The walk's worker thread.
 class T_MyInfoUpdate : public QThread {
 public:
@@ -95,8 +99,9 @@ public:
     explicit TMyTagRefresh(QObject *parent = nullptr);
     ~TMyTagRefresh() override;
 
-    // Stops a running walk, then walks list entries firstIndex..lastIndex (-1: to the end; the last
-    // index is clamped to the list). Returns false when there is nothing to walk.
+    // Stops a running walk, then walks list entries firstIndex..lastIndex (-1: to the end; any
+    // other last index is clamped to firstIndex..count - 1). Returns false without a list; an
+    // empty range still makes a walk that completes at once.
     bool Start(TMyWStrings *list, int lastIndex = -1, int firstIndex = 0);
     // Stops the walk after the entry in hand; reports still on their way are dropped.
     void Stop();

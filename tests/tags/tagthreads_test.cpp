@@ -435,13 +435,26 @@ TEST_F(TagThreadsTest, WalkRangeIsClampedToTheList)
     EXPECT_NE(EntryTag(list, 4), nullptr);  // an entry without a tag gets one
     EXPECT_TRUE(EntryTag(list, 1)->Title.isEmpty());
 
+    // A last index before the first is clamped up to it; a first index past the end walks nothing.
+    struct Range {
+        int last, first;
+        std::vector<int> walked;
+    } ranges[] = {{0, 1, {1}}, {-1, 3, {3, 4}}, {7, 9, {}}, {2, -5, {0, 1, 2}}};
+    for (const Range &r : ranges) {
+        progress.clear();
+        ASSERT_TRUE(refresh.Start(&list, r.last, r.first));
+        ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
+        EXPECT_EQ(progress, r.walked) << r.last << " " << r.first;
+    }
+
     TMyWStrings empty;
     progress.clear();
     ASSERT_TRUE(refresh.Start(&empty));
     ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
     EXPECT_TRUE(progress.empty());
-    EXPECT_EQ(completes, 2);
+    EXPECT_EQ(completes, 6);
     EXPECT_EQ(TMyTagRefresh().Priority(), QThread::IdlePriority);
+    EXPECT_EQ(TagProgressText(2, 10, QStringLiteral("/m/曲.mp3")), QStringLiteral("タグ取得中[3/10] /m/曲.mp3"));
 }
 
 // A damaged library is replaced and the list still fills from the files; with no usable
