@@ -5,6 +5,7 @@
 #include "platform/appdirs.h"
 #include "platform/appstate.h"
 #include "platform/messagepanel.h"
+#include "platform/termsignals.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
 #include "shell/mediaplayer.h"
@@ -30,6 +31,27 @@ PropertyWindowFactory &PropertyFactory()
     return factory;
 }
 
+// From here on a termination signal (SIGTERM, SIGINT) closes the windows the way the user
+// closes them, so their panels go and their settings can be written, and ends the event loop.
+void CloseOnTerminationSignals()
+{
+    platform::InstallTerminationSignals([](int) {
+        platform::SetTerminating(true);
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
+}
+
+// Runs the event loop, unless a termination signal came while the windows were being made.
+int RunUntilClosed(QApplication &app)
+{
+    if (!platform::TerminationSignalReceived())
+        return app.exec();
+    platform::SetTerminating(true);
+    QApplication::closeAllWindows();
+    return 0;
+}
+
 int RunPropertyMode(QApplication &app, const TMyParam &params)
 {
     const QString given = params.NonSwitchArg(1);
@@ -45,19 +67,21 @@ int RunPropertyMode(QApplication &app, const TMyParam &params)
         RestoreAndRaise(panel);
         return 0;
     }
+    CloseOnTerminationSignals();
     std::unique_ptr<QWidget> window(PropertyFactory() ? PropertyFactory()(path) : new TApp_MediaProperty(path));
     window->show();
-    return app.exec();
+    return RunUntilClosed(app);
 }
 
 int RunSubPlayer(QApplication &app, const TMyParam &params)
 {
     app.setQuitOnLastWindowClosed(false);
+    CloseOnTerminationSignals(); // the hidden form is not closed by it; the loop's end ends it
     TApp_MEDIAPlayerSubForm form(params.RestOfCommandLine());
     QObject::connect(&form, &TApp_MEDIAPlayerSubForm::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
     if (!form.Timer2->isActive())
         return 0; // closed while it was being created
-    return app.exec();
+    return RunUntilClosed(app);
 }
 
 int RunPlayer(QApplication &app, const TMyParam &params)
@@ -65,13 +89,14 @@ int RunPlayer(QApplication &app, const TMyParam &params)
     if (!DuplicationAllowed() &&
         FindRunningInstance(InstanceMutexName(), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("tavio"), QString()))
         return 0;
+    CloseOnTerminationSignals();
     OpenLibrary();  // without a usable database the library is off and the rest works
     int result = 0;
     {
         TApp_MEDIAPlayer window;
         window.show();
         window.HandleStartupCommandLine(params.RestOfCommandLine());
-        result = app.exec();
+        result = RunUntilClosed(app);
     }
     CloseLibrary();
     return result;

@@ -8,8 +8,11 @@
 //                                        SENDBACK <handle> <text> sends <text> back first
 //                                        QUIT                     ends after answering
 //   messagepanel_peer lock <name>     takes the instance lock, prints "LOCK <result>", waits
+//   messagepanel_peer signals         bridges the termination signals, prints "READY", then
+//                                      "SIGNAL <n>" for each one it is handed (and goes on)
 #include "platform/instancelock.h"
 #include "platform/messagepanel.h"
+#include "platform/termsignals.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -39,6 +42,12 @@ int main(int argc, char **argv)
         case platform::InstanceLockResult::HeldElsewhere: Say(QStringLiteral("LOCK held")); break;
         case platform::InstanceLockResult::Failed: Say(QStringLiteral("LOCK failed")); break;
         }
+        return app.exec();
+    }
+    if (args.size() >= 2 && args[1] == QLatin1String("signals")) {
+        if (!platform::InstallTerminationSignals([](int n) { Say(QStringLiteral("SIGNAL %1").arg(n)); }))
+            return 1;
+        Say(QStringLiteral("READY"));
         return app.exec();
     }
     if (args.size() < 3 || args[1] != QLatin1String("panel"))

@@ -1,5 +1,6 @@
 #include "platform/instancelock.h"
 #include "platform/messagepanel.h"
+#include "platform/termsignals.h"
 #include "support/peerprocess.h"
 #include "support/tempdir.h"
 
@@ -336,6 +337,62 @@ TEST_F(MessagePanelTest, InstanceLockIsHeldUntilItsProcessEnds)
     Peer second(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("lock"), name});
     EXPECT_EQ(second.Expect(QStringLiteral("LOCK ")), QStringLiteral("held"));
     EXPECT_EQ(AcquireInstanceLock(QStringLiteral("a/b")), InstanceLockResult::Failed);
+}
+
+// The next line of the process's output that starts with prefix; nothing when none comes in time.
+std::optional<QString> ReadLine(QProcess &p, const QString &prefix, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        while (p.canReadLine()) {
+            const QString line = QString::fromUtf8(p.readLine()).chopped(1);
+            if (line.startsWith(prefix))
+                return line.mid(prefix.size());
+        }
+        const int left = ms - int(clock.elapsed());
+        if (left <= 0 || p.state() == QProcess::NotRunning)
+            return std::nullopt;
+        p.waitForReadyRead(std::min(left, 50));
+    }
+}
+
+TEST(TerminationSignals, ReachTheEventLoopOnceAndASecondOneEndsTheProcess)
+{
+    EnsureApp();
+    struct Case {
+        const char *what;
+        bool startIgnoringSigint; // as a job started with nohup or in the background is
+        int first;                // handed to the program
+        int second;               // ends it
+    };
+    const Case cases[] = {
+        {"SIGTERM, then SIGINT", false, SIGTERM, SIGINT},
+        {"SIGINT, then SIGINT", false, SIGINT, SIGINT},
+        {"SIGINT ignored from the start", true, SIGTERM, SIGTERM},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QProcess p;
+        p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        if (c.startIgnoringSigint)
+            p.setChildProcessModifier([] { ::signal(SIGINT, SIG_IGN); });
+        p.start(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("signals")});
+        ASSERT_TRUE(ReadLine(p, QStringLiteral("READY"), 10000).has_value());
+        const pid_t pid = pid_t(p.processId());
+        if (c.startIgnoringSigint) {
+            ::kill(pid, SIGINT);
+            EXPECT_FALSE(ReadLine(p, QStringLiteral("SIGNAL "), 300).has_value());
+            EXPECT_EQ(p.state(), QProcess::Running);
+        }
+        ::kill(pid, c.first);
+        EXPECT_EQ(ReadLine(p, QStringLiteral("SIGNAL "), 5000), QString::number(c.first));
+        // The handler did not end it: the program decides.
+        EXPECT_FALSE(p.waitForFinished(300));
+        ::kill(pid, c.second);
+        ASSERT_TRUE(p.waitForFinished(5000));
+        EXPECT_EQ(p.exitStatus(), QProcess::CrashExit); // ended by the signal itself
+    }
 }
 
 } // namespace
