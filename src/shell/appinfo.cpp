@@ -37,6 +37,17 @@ QMessageBox::StandardButton StandardOf(int answer)
     }
 }
 
+// The buttons speak the program's language whatever translations Qt finds.
+QString ButtonText(int answer)
+{
+    switch (answer) {
+    case IDCANCEL: return QStringLiteral("キャンセル");
+    case IDYES: return QStringLiteral("はい(&Y)");
+    case IDNO: return QStringLiteral("いいえ(&N)");
+    default: return QStringLiteral("OK");
+    }
+}
+
 int AnswerOf(int standard)
 {
     switch (standard) {
@@ -98,7 +109,8 @@ int MsgBox(const QString &text, const QString &caption, int flags)
     QMessageBox box(icon, caption, DisplayText(text), QMessageBox::NoButton, owner);
     const QList<int> buttons = Buttons(flags);
     for (int answer : buttons)
-        box.addButton(StandardOf(answer));
+        if (QPushButton *button = box.addButton(StandardOf(answer)))
+            button->setText(ButtonText(answer));
     box.setDefaultButton(StandardOf(DefaultMsgBoxAnswer(flags)));
     if (buttons.contains(IDCANCEL))
         box.setEscapeButton(QMessageBox::Cancel);

@@ -14,8 +14,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -238,6 +241,90 @@ TEST(PanelTexts, PathsAndFreeTextStayOneArgument)
     EXPECT_EQ(TMyParam(ToSubPlayerText(123)).OptionAt(0).ValueInt(), 123);
 }
 
+TEST(MsgBoxFamily, CaptionsButtonsAndAnswers)
+{
+    EnsureApp();
+    SetMsgBoxAnswerer(nullptr);
+    const QString text = QStringLiteral("一行目\r二行目");
+    const QString yes = QStringLiteral("はい(&Y)"), no = QStringLiteral("いいえ(&N)"),
+                  cancel = QStringLiteral("キャンセル"), ok = QStringLiteral("OK");
+    struct Case {
+        const char *what;
+        std::function<int()> show;
+        QString caption;
+        QStringList buttons;
+        QString press; // empty: the box's window is closed instead
+        int answer;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+    };
+    const Case cases[] = {
+        {"information with caption", [&] { MsgBoxInfo(text, QStringLiteral("題")); return int(IDOK); },
+         QStringLiteral("題"), {ok}, ok, IDOK},
+        {"information", [&] { MsgBoxInfo(text); return int(IDOK); }, QStringLiteral("tavio"), {ok}, ok, IDOK},
+        {"question with caption", [&] { return MsgBoxQuestion(text, QStringLiteral("題")); }, QStringLiteral("題"),
+         {yes, no}, no, IDNO},
+        {"question with flags", [&] { return MsgBoxQuestion(text, MB_ICONWARNING); }, QStringLiteral("tavio"),
+         {yes, no}, yes, IDYES, QMessageBox::Warning},
+        {"question closed", [&] { return MsgBoxQuestion(text); }, QStringLiteral("tavio"), {yes, no}, QString(),
+         IDNO},
+        {"three-way with caption", [&] { return MsgBoxYesNoCancel(text, QStringLiteral("題")); },
+         QStringLiteral("題"), {yes, no, cancel}, cancel, IDCANCEL},
+        {"three-way", [&] { return MsgBoxYesNoCancel(text); }, QStringLiteral("tavio"), {yes, no, cancel}, no, IDNO},
+        {"three-way closed", [&] { return MsgBoxYesNoCancel(text); }, QStringLiteral("tavio"), {yes, no, cancel},
+         QString(), IDCANCEL},
+        {"core with OK and Cancel", [&] { return MsgBox(text, QStringLiteral("題"), MB_OKCANCEL | MB_ICONERROR); },
+         QStringLiteral("題"), {ok, cancel}, ok, IDOK, QMessageBox::Critical},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        QStringList seen;
+        QString shownText;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        bool otherCaptionFound = true;
+        QTimer poll;
+        poll.setInterval(10);
+        QElapsedTimer clock;
+        clock.start();
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            QMessageBox *box = FindMsgBox(c.caption, text);
+            if (!box) {
+                // Not found by its caption and text: close whatever is open, the test fails.
+                if (clock.elapsed() > 5000)
+                    if (QWidget *modal = QApplication::activeModalWidget())
+                        modal->close();
+                return;
+            }
+            poll.stop();
+            EXPECT_EQ(FindMsgBox(QString(), QString()), box);
+            otherCaptionFound = FindMsgBox(QStringLiteral("ほか"), QString()) != nullptr;
+            shownText = box->text();
+            icon = box->icon();
+            QAbstractButton *press = nullptr;
+            for (QAbstractButton *b : box->buttons()) {
+                seen << b->text();
+                if (b->text() == c.press)
+                    press = b;
+            }
+            if (c.press.isEmpty())
+                box->close();
+            else if (press)
+                press->click();
+            else
+                box->done(0);
+        });
+        poll.start();
+        EXPECT_EQ(c.show(), c.answer);
+        seen.sort();
+        QStringList expected = c.buttons;
+        expected.sort();
+        EXPECT_EQ(seen, expected);
+        EXPECT_EQ(shownText, QStringLiteral("一行目\n二行目"));
+        EXPECT_EQ(icon, c.icon);
+        EXPECT_FALSE(otherCaptionFound);
+    }
+    EXPECT_EQ(FindMsgBox(QString(), QString()), nullptr);
+}
+
 TEST(HandOver, RelativePathsThatExistBecomeAbsolute)
 {
     TestDir work;
@@ -408,6 +495,58 @@ TEST_F(StartupTest, SubPlayerEndsWithinASecondOfItsPlayerBeingKilled)
     EXPECT_TRUE(gone);
     EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_TRUE(WaitUntil([&] { return ProcessGone(sub->processId); }, 3000));
+}
+
+TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
+{
+    // Stands for a player to which a lone sub-player answers.
+    platform::PanelEndpoint from(QStringLiteral("TApp_MEDIAPlaylist"));
+    QStringList answers;
+    from.SetTextHandler([&](const QString &text) { answers << text; });
+    const QString file = m_work.Write(QStringLiteral("a b.mp3"), "x");
+    struct Case {
+        const char *what;
+        QStringList args;
+        QString cls;
+        int signal;
+        bool withSubPlayer;
+    };
+    const Case cases[] = {
+        {"player, SIGTERM", {}, QStringLiteral("TApp_MEDIAPlayer"), SIGTERM, true},
+        {"player, SIGINT", {QStringLiteral("/m/none.mp3")}, QStringLiteral("TApp_MEDIAPlayer"), SIGINT, true},
+        {"property window, SIGTERM", {QStringLiteral("/property"), file}, QStringLiteral("TApp_MediaProperty"),
+         SIGTERM, false},
+        {"sub-player, SIGINT",
+         {QStringLiteral("/SUBPLAYER"), QStringLiteral("/FROM:%1").arg(from.Handle())},
+         QStringLiteral("TApp_MEDIAPlayerSubForm"), SIGINT, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        answers.clear();
+        QProcess *p = StartTavio(c.args);
+        const auto own = WaitPanels(c.cls, 1);
+        ASSERT_EQ(own.size(), 1);
+        QList<platform::PanelEntry> subs;
+        if (c.withSubPlayer) {
+            subs = WaitPanels(QStringLiteral("TApp_MEDIAPlayerSubForm"), 1);
+            ASSERT_EQ(subs.size(), 1);
+        }
+        if (c.cls == QStringLiteral("TApp_MEDIAPlayerSubForm")) {
+            ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10000));
+        }
+
+        ::kill(pid_t(p->processId()), c.signal);
+        ASSERT_TRUE(WaitUntil([&] { return p->waitForFinished(5); }, 10000));
+        EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p->exitCode(), 0);
+        // Closed, not killed: the panel file went with the window (only the file is looked at;
+        // probing the panel would remove a stale file itself).
+        EXPECT_FALSE(QFileInfo::exists(own[0].path));
+        EXPECT_FALSE(platform::InstanceLockHeld(InstanceMutexName()));
+        for (const auto &sub : subs)
+            EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(sub.path); }, 4000));
+    }
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
 }
 
 TEST_F(StartupTest, SubPlayerHandshakeAndRestart)
