@@ -9,6 +9,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -452,7 +453,8 @@ double TMyIniFile::ReadFloat(const QString &section, const QString &key, double 
     const QString text = ReadString(section, key, FloatText(defaultValue));
     bool ok = false;
     const double v = Trim(text).toDouble(&ok);
-    return ok ? v : 0.0;
+    // "nan" and "inf" are no numbers a setting can use.
+    return ok && std::isfinite(v) ? v : 0.0;
 }
 
 void TMyIniFile::WriteFloat(const QString &section, const QString &key, double value)

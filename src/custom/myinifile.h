@@ -91,7 +91,7 @@ public:
     virtual bool ReadBool(const QString &section, const QString &key, bool defaultValue);
     virtual void ReadBoolInPlace(const QString &section, const QString &key, bool &value);
     virtual void WriteBool(const QString &section, const QString &key, bool value);
-    // A value that is not a number reads as 0 (not as the default).
+    // A value that is not a finite number reads as 0 (not as the default).
     virtual double ReadFloat(const QString &section, const QString &key, double defaultValue);
     virtual void WriteFloat(const QString &section, const QString &key, double value);
 

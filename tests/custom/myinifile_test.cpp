@@ -288,7 +288,7 @@ TEST(IniFile, TypedReads)
     const QString path = dir.Write(QStringLiteral("t.ini"),
                                    "[T]\r\nyes=yes\r\ntwo=2\r\nzero=0\r\nbig=99999999999\r\nhex=$FFFFFFFF\r\n"
                                    "min=-2147483648\r\nmax=2147483647\r\nover=2147483648\r\nf=1.25\r\nbad=1,5x\r\n"
-                                   "wide=１２３\r\n");
+                                   "wide=１２３\r\nnan=nan\r\ninf=-inf\r\nhuge=1e999\r\n");
     TMyIniFile ini(path);
     EXPECT_FALSE(ini.ReadBool(S("T"), S("yes"), true));
     EXPECT_TRUE(ini.ReadBool(S("T"), S("two"), false));
@@ -308,6 +308,8 @@ TEST(IniFile, TypedReads)
     EXPECT_DOUBLE_EQ(ini.ReadFloat(S("T"), S("f"), 9), 1.25);
     EXPECT_DOUBLE_EQ(ini.ReadFloat(S("T"), S("bad"), 9), 0.0);  // not a number: 0, not the default
     EXPECT_DOUBLE_EQ(ini.ReadFloat(S("T"), S("none"), 9.5), 9.5);
+    for (const char *key : {"nan", "inf", "huge"})
+        EXPECT_EQ(ini.ReadFloat(S("T"), S(key), 9), 0.0) << key;
 
     ini.WriteFloat(S("T"), S("g"), 0.1);
     ini.WriteInteger(S("T"), S("n"), -42);
