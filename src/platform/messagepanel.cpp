@@ -602,8 +602,9 @@ QString FindPanelPath(PanelHandle handle)
     return QString();
 }
 
-// Sends one request and waits for its answer while serving this process's panels.
-bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByteArray *answer)
+// Sends one request and waits for its answer while serving this process's panels; with a
+// time-out (timeoutMs >= 0) it gives up when no answer has come by then.
+bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByteArray *answer, int timeoutMs = -1)
 {
     if (ImplPtr local = FindLocal(handle)) {
         const QByteArray result = HandleRequest(local, type, payload);
@@ -617,6 +618,13 @@ bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByte
     int fd = -1;
     QElapsedTimer clock;
     clock.start();
+    // The next wait: at most step ms, and no later than the time-out. Negative: time is up.
+    auto wait = [&](int step) {
+        if (timeoutMs < 0)
+            return step;
+        const qint64 left = timeoutMs - clock.elapsed();
+        return left <= 0 ? -1 : int(std::min<qint64>(step, left));
+    };
     for (;;) {
         const ConnectResult r = ConnectPanel(path, &fd);
         if (r == ConnectResult::Connected)
@@ -625,9 +633,9 @@ bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByte
             RemoveFile(path);
             return false;
         }
-        if (r == ConnectResult::Failed || clock.elapsed() > kConnectWaitMs)
+        if (r == ConnectResult::Failed || clock.elapsed() > kConnectWaitMs || wait(20) < 0)
             return false;
-        PollRound(-1, 0, 20);
+        PollRound(-1, 0, wait(20));
     }
     const QByteArray frame = Frame(type, payload);
     qsizetype sent = 0;
@@ -644,7 +652,9 @@ bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByte
                 continue;
             if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
                 break;
-            PollRound(fd, POLLOUT, 250);
+            if (wait(250) < 0)
+                break;
+            PollRound(fd, POLLOUT, wait(250));
             continue;
         }
         char buffer[65536];
@@ -667,7 +677,9 @@ bool Transact(PanelHandle handle, quint32 type, const QByteArray &payload, QByte
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-            PollRound(fd, POLLIN, 250);
+            if (wait(250) < 0)
+                break; // no answer in time: the receiver is taken as hung
+            PollRound(fd, POLLIN, wait(250));
             continue;
         }
         break; // the receiver closed or died before answering
@@ -733,10 +745,10 @@ bool DeliverPanelText(PanelHandle handle, const QString &text)
     return Transact(handle, ReqText, TextBytes(text), nullptr);
 }
 
-std::optional<PanelIdentity> QueryPanel(PanelHandle handle)
+std::optional<PanelIdentity> QueryPanel(PanelHandle handle, int timeoutMs)
 {
     QByteArray answer;
-    if (!Transact(handle, ReqQuery, QByteArray(), &answer))
+    if (!Transact(handle, ReqQuery, QByteArray(), &answer, timeoutMs))
         return std::nullopt;
     PanelIdentity identity;
     identity.handle = handle;

@@ -93,8 +93,9 @@ bool IsPanel(PanelHandle handle);
 // no such panel, it is dead, or it died before answering.
 bool DeliverPanelText(PanelHandle handle, const QString &text);
 
-// Asks the panel about its window.
-std::optional<PanelIdentity> QueryPanel(PanelHandle handle);
+// Asks the panel about its window. With timeoutMs >= 0 a panel that has not answered by then
+// counts as hung and gives no answer; otherwise the wait lasts as long as the panel lives.
+std::optional<PanelIdentity> QueryPanel(PanelHandle handle, int timeoutMs = -1);
 
 // Asks the panel's owner to restore its window if minimised and raise it.
 bool RequestPanelRaise(PanelHandle handle);

@@ -124,7 +124,8 @@ int FindPropertyWindowPanel(const QString &path)
 {
     const QString exe = ExePath();
     for (const platform::PanelEntry &entry : platform::ListPanels(QStringLiteral("TApp_MediaProperty"))) {
-        const auto id = platform::QueryPanel(entry.handle);
+        // A window that does not answer within half a second is taken as hung and passed over.
+        const auto id = platform::QueryPanel(entry.handle, 500);
         if (id && (id->state.visible || id->state.minimized) && id->state.shownFile == path &&
             id->executablePath == exe)
             return entry.handle;

@@ -6,6 +6,8 @@
 //                                      may be a command:
 //                                        SLEEP <ms>               sleeps inside the handler
 //                                        SENDBACK <handle> <text> sends <text> back first
+//                                        HANG <ms>                answers, then sleeps <ms>
+//                                                                 without serving its panel
 //                                        QUIT                     ends after answering
 //   messagepanel_peer lock <name>     takes the instance lock, prints "LOCK <result>", waits
 //   messagepanel_peer signals         bridges the termination signals, prints "READY", then
@@ -67,6 +69,9 @@ int main(int argc, char **argv)
             const int target = text.mid(9, blank - 9).toInt();
             const bool ok = platform::DeliverPanelText(target, text.mid(blank + 1));
             Say(QStringLiteral("SENT %1").arg(ok ? 1 : 0));
+        } else if (text.startsWith(QLatin1String("HANG "))) {
+            const unsigned long ms = text.mid(5).toULong();
+            QTimer::singleShot(0, &app, [ms] { QThread::msleep(ms); });
         } else if (text == QLatin1String("QUIT")) {
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         }

@@ -274,6 +274,29 @@ TEST_F(MessagePanelTest, HungReceiverThatDiesReleasesTheSenderAtOnce)
     EXPECT_FALSE(DeliverPanelText(handle, QStringLiteral("late")));
 }
 
+TEST_F(MessagePanelTest, IdentityQueryOfAHungPanelGivesUpAtItsTimeOut)
+{
+    Peer peer(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MediaProperty")});
+    const PanelHandle handle = peer.OpenPanel();
+    ASSERT_GT(handle, 0);
+    ASSERT_TRUE(QueryPanel(handle, 500).has_value()); // a live, idle panel answers in time
+
+    ASSERT_TRUE(DeliverPanelText(handle, QStringLiteral("HANG 2500")));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // until it has begun to hang
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(QueryPanel(handle, 500).has_value());
+    EXPECT_GE(clock.elapsed(), 450);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_TRUE(IsPanel(handle)); // hung, not gone
+
+    // Without a time-out the query waits for the hung panel and gets its answer.
+    const auto id = QueryPanel(handle);
+    EXPECT_GE(clock.elapsed(), 1900);
+    ASSERT_TRUE(id.has_value());
+    EXPECT_EQ(id->processId, peer.Pid());
+}
+
 TEST_F(MessagePanelTest, DeadPanelFileIsRemoved)
 {
     ASSERT_FALSE(PanelFolder().isEmpty());
