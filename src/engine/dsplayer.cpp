@@ -1105,8 +1105,6 @@ void TMyDirectShowPlayer::SetVideoOwner(QWindow *owner)
         return;
     if (m_videoOwner)
         m_videoOwner->removeEventFilter(this);
-    if (m_foreignOwner && m_foreignOwner.get() != owner)
-        m_foreignOwner.reset();
     m_videoOwner = owner;
     if (owner)
         owner->installEventFilter(this);
@@ -1122,6 +1120,10 @@ void TMyDirectShowPlayer::SetVideoOwner(QWindow *owner)
             m_videoWindow->setParent(nullptr);
         }
     }
+    // Only now that the video window has left it may a foreign owner's stand-in go: its
+    // children go with it, and a destroyed video window closes the media.
+    if (m_foreignOwner && m_foreignOwner.get() != owner)
+        m_foreignOwner.reset();
     LayoutVideoWindow();
 }
 

@@ -119,6 +119,21 @@ TEST_F(PlayerXvfbTest, ResizeAspectAndHandOver)
     EXPECT_TRUE(WaitUntil([&] { return RectIsRed(&other, QRect(0, 0, 320, 240)); }, 3000));
     EXPECT_EQ(player->GetPlayState(), psRunning);
     player->SetVideoOwner(owner.get());
+
+    // The same through a native window id, as another process's window is given, and back:
+    // the playing goes on and the picture returns to the owner.
+    player->SetKeepAspect(true);
+    owner->resize(400, 200);
+    player->SetVideoOwnerId(other.winId());
+    Spin(200);
+    EXPECT_TRUE(player->IsOpen());
+    EXPECT_EQ(player->GetPlayState(), psRunning);
+    player->SetVideoOwner(owner.get());
+    ASSERT_TRUE(player->IsOpen());
+    EXPECT_EQ(player->GetPlayState(), psRunning);
+    EXPECT_TRUE(player->DisplayVisible());
+    EXPECT_TRUE(WaitUntil([&] { return player->VideoWindowRect() == QRect(66, 0, 267, 200); }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(66, 0, 267, 200)); }, 3000));
 }
 
 TEST_F(PlayerXvfbTest, OwnerGoingAwayStopsTheVideoFirst)
