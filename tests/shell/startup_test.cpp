@@ -629,6 +629,33 @@ TEST_F(StartupTest, PropertyStartOpensOneWindowPerFileAndExecutable)
     EXPECT_TRUE(Messages().endsWith(QStringLiteral("ファイルが存在しません\n")));
 }
 
+TEST_F(StartupTest, PropertyWindowSearchTakesShownOrMinimisedWindowsOfExactlyThatFile)
+{
+    // The panels of this process report this test program as their executable, as ExePath does.
+    const QString file = QStringLiteral("/music/Ab 日本.mp3");
+    struct Case {
+        const char *what;
+        QString cls;
+        platform::PanelState state;
+        bool found;
+    };
+    const Case cases[] = {
+        {"shown", QStringLiteral("TApp_MediaProperty"), {true, false, file}, true},
+        {"minimised", QStringLiteral("TApp_MediaProperty"), {false, true, file}, true},
+        {"hidden", QStringLiteral("TApp_MediaProperty"), {false, false, file}, false},
+        {"other case", QStringLiteral("TApp_MediaProperty"), {true, false, QStringLiteral("/music/ab 日本.mp3")}, false},
+        {"other file", QStringLiteral("TApp_MediaProperty"), {true, false, file + QStringLiteral(".m3u")}, false},
+        {"not a property window", QStringLiteral("TApp_MEDIAPlayer"), {true, false, file}, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        platform::PanelEndpoint window(c.cls);
+        ASSERT_TRUE(window.IsOpen());
+        window.SetStateProvider([&] { return c.state; });
+        EXPECT_EQ(FindPropertyWindowPanel(file), c.found ? window.Handle() : 0);
+    }
+}
+
 TEST_F(StartupTest, BroadcastsReachEveryPanelAndSkipTheExceptedOnes)
 {
     Peer p1(kPeer, {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
