@@ -33,3 +33,37 @@ inline int UpperOrder(QStringView a, QStringView b, bool alreadyUpper)
     }
     return 0;
 }
+
+// Texts of stable units: the locale calls two of them equal only when they are the same units,
+// and removing marks leaves them alone.
+inline bool IsStable(QStringView text)
+{
+    for (QChar c : text)
+        if (!platform::IsStableUnit(c.unicode()))
+            return false;
+    return true;
+}
+
+inline bool IsStableUpper(QStringView text)
+{
+    for (QChar c : text)
+        if (!platform::IsStableUnit(platform::UpperUnit(c.unicode())))
+            return false;
+    return true;
+}
+
+// How the part before a number compares: ignoring case and non-spacing marks, symbols as
+// characters. Stable texts skip the removal of marks, which leaves them as they are.
+constexpr int kPrefixFlags = platform::IgnoreCase | platform::IgnoreNonSpace | platform::StringSort;
+
+inline int ComparePrefixes(QStringView a, QStringView b)
+{
+    const int flags = IsStable(a) && IsStable(b) ? platform::IgnoreCase : kPrefixFlags;
+    return platform::CompareLocale(a, b, flags);
+}
+
+// A key whose comparison with CompareSortKeys gives ComparePrefixes.
+inline QByteArray PrefixKey(QStringView prefix)
+{
+    return platform::LocaleSortKey(prefix, IsStable(prefix) ? platform::IgnoreCase : kPrefixFlags);
+}

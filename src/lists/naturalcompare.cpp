@@ -4,10 +4,9 @@
 
 #include "platform/locale.h"
 
+#include <limits>
 
 namespace {
-
-constexpr int kPrefixFlags = platform::IgnoreCase | platform::IgnoreNonSpace | platform::StringSort;
 
 // Paths that differ only in case name different files here: they still get a fixed order,
 // so that exact duplicates end up next to each other.
@@ -29,12 +28,26 @@ bool ParseDigits(QStringView digits, qint64 &value)
     return true;
 }
 
+// The comparison, over either plain texts or keys. A side offers:
+//   MayBeEqual  false only when the locale comparison is sure not to give 0 (it is then
+//               computed only where its sign is needed)
+//   Full        the locale comparison ignoring case
+//   Upper       the tie rule on the upper-case forms
+//   GetSplit    prefix, digits and rest, with SamePrefix (the same units), Prefix (the locale
+//               comparison ignoring case and marks) and PrefixUpper (the tie rule)
+
 // One side of a comparison read straight from the text.
 struct DirectSide {
     QStringView text;
     bool Empty() const { return text.isEmpty(); }
+    static bool MayBeEqual(const DirectSide &a, const DirectSide &b)
+    {
+        return UpperEqual(a.text, b.text) || !IsStableUpper(a.text) || !IsStableUpper(b.text);
+    }
     static int Full(const DirectSide &a, const DirectSide &b)
     {
+        if (UpperEqual(a.text, b.text))
+            return 0;
         return platform::CompareLocale(a.text, b.text, platform::IgnoreCase);
     }
     static int Upper(const DirectSide &a, const DirectSide &b) { return UpperOrder(a.text, b.text, false); }
@@ -45,10 +58,8 @@ struct DirectSide {
         bool HasDigits() const { return !digits.isEmpty(); }
         bool Number(qint64 &v) const { return ParseDigits(digits, v); }
         DirectSide Rest() const { return DirectSide{rest}; }
-        static int Prefix(const Split &a, const Split &b)
-        {
-            return platform::CompareLocale(a.prefix, b.prefix, kPrefixFlags);
-        }
+        static bool SamePrefix(const Split &a, const Split &b) { return a.prefix == b.prefix; }
+        static int Prefix(const Split &a, const Split &b) { return ComparePrefixes(a.prefix, b.prefix); }
         static int PrefixUpper(const Split &a, const Split &b) { return UpperOrder(a.prefix, b.prefix, false); }
     };
     Split GetSplit() const
@@ -61,21 +72,20 @@ struct DirectSide {
 
 } // namespace
 
-struct NaturalKey::Split {
-    QString prefixUpper;
-    QByteArray prefixKey;
-    bool hasDigits = false;
-    bool numberOk = false;
-    qint64 number = 0;
-    NaturalKey rest;
-    explicit Split(QStringView restText) : rest(restText) {}
-};
-
 struct NaturalKeySide {
     const NaturalKey *key;
     bool Empty() const { return key->m_text.isEmpty(); }
+    static bool MayBeEqual(const NaturalKeySide &a, const NaturalKeySide &b)
+    {
+        const NaturalKey &x = *a.key, &y = *b.key;
+        if (&x == &y || !x.m_stableUpper || !y.m_stableUpper)
+            return true;
+        return x.m_upper == y.m_upper;
+    }
     static int Full(const NaturalKeySide &a, const NaturalKeySide &b)
     {
+        if (a.key->m_upper == b.key->m_upper)
+            return 0;
         return platform::CompareSortKeys(a.key->FullKey(), b.key->FullKey());
     }
     static int Upper(const NaturalKeySide &a, const NaturalKeySide &b)
@@ -83,60 +93,87 @@ struct NaturalKeySide {
         return UpperOrder(a.key->m_upper, b.key->m_upper, true);
     }
     struct Split {
-        const NaturalKey::Split *s;
-        bool PrefixEmpty() const { return s->prefixUpper.isEmpty(); }
-        bool HasDigits() const { return s->hasDigits; }
+        const NaturalKey *k;
+        bool PrefixEmpty() const { return k->m_prefixLength == 0; }
+        bool HasDigits() const { return k->m_hasDigits; }
         bool Number(qint64 &v) const
         {
-            v = s->number;
-            return s->numberOk;
+            v = k->m_number;
+            return k->m_numberOk;
         }
-        NaturalKeySide Rest() const { return NaturalKeySide{&s->rest}; }
-        static int Prefix(const Split &a, const Split &b) { return platform::CompareSortKeys(a.s->prefixKey, b.s->prefixKey); }
+        NaturalKeySide Rest() const { return NaturalKeySide{&k->Rest()}; }
+        QStringView PrefixText() const { return k->m_text.first(k->m_prefixLength); }
+        QStringView PrefixUpperText() const { return k->m_upper.first(k->m_prefixLength); }
+        static bool SamePrefix(const Split &a, const Split &b) { return a.PrefixText() == b.PrefixText(); }
+        static int Prefix(const Split &a, const Split &b)
+        {
+            return platform::CompareSortKeys(a.k->PrefixKey(), b.k->PrefixKey());
+        }
         static int PrefixUpper(const Split &a, const Split &b)
         {
-            return UpperOrder(a.s->prefixUpper, b.s->prefixUpper, true);
+            return UpperOrder(a.PrefixUpperText(), b.PrefixUpperText(), true);
         }
     };
-    Split GetSplit() const { return Split{&key->GetSplit()}; }
+    Split GetSplit() const
+    {
+        key->EnsureSplit();
+        return Split{key};
+    }
 };
 
 namespace {
 
+// Texts alike in this many numbers compare their remainders as plain texts: this bounds the
+// work (and the keys' memory) on long texts full of numbers.
+constexpr int kMaxNumberSteps = 64;
+
+// Prefixes by the locale, then the digit runs by value, then the same for the rests.
 template <class S>
-int NaturalStep(const S &a, const S &b, int *fullOut = nullptr)
+int NaturalSteps(S a, S b)
 {
-    if (a.Empty() && b.Empty())
-        return 0;
-    if (b.Empty())
-        return 1;
-    if (a.Empty())
-        return -1;
-    const int c = S::Full(a, b);
-    if (fullOut)
-        *fullOut = c;
-    if (c == 0)
-        return S::Upper(a, b);
-    const auto sa = a.GetSplit();
-    const auto sb = b.GetSplit();
-    if (sa.PrefixEmpty() != sb.PrefixEmpty())
-        return c;
-    if (const int p = S::Split::Prefix(sa, sb))
-        return p;
-    if (const int p = S::Split::PrefixUpper(sa, sb))
-        return p;
-    if (!sa.HasDigits() && !sb.HasDigits())
-        return 0;
-    if (!sb.HasDigits())
-        return 1;
-    if (!sa.HasDigits())
-        return -1;
-    qint64 na = 0, nb = 0;
-    if (!sa.Number(na) || !sb.Number(nb))
-        return c;
-    if (na != nb)
-        return na < nb ? -1 : 1;
-    return NaturalStep(sa.Rest(), sb.Rest());
+    for (int step = 0;; ++step) {
+        if (a.Empty() && b.Empty())
+            return 0;
+        if (b.Empty())
+            return 1;
+        if (a.Empty())
+            return -1;
+        if (step == kMaxNumberSteps) {
+            const int c = S::Full(a, b);
+            return c != 0 ? c : S::Upper(a, b);
+        }
+        int c = 0;
+        bool known = false;
+        if (S::MayBeEqual(a, b)) {
+            c = S::Full(a, b);
+            known = true;
+            if (c == 0)
+                return S::Upper(a, b);
+        }
+        const auto sa = a.GetSplit();
+        const auto sb = b.GetSplit();
+        if (sa.PrefixEmpty() != sb.PrefixEmpty())
+            return known ? c : S::Full(a, b);
+        if (!S::Split::SamePrefix(sa, sb)) {
+            if (const int p = S::Split::Prefix(sa, sb))
+                return p;
+            if (const int p = S::Split::PrefixUpper(sa, sb))
+                return p;
+        }
+        if (!sa.HasDigits() && !sb.HasDigits())
+            return 0;
+        if (!sb.HasDigits())
+            return 1;
+        if (!sa.HasDigits())
+            return -1;
+        qint64 na = 0, nb = 0;
+        if (!sa.Number(na) || !sb.Number(nb))
+            return known ? c : S::Full(a, b);
+        if (na != nb)
+            return na < nb ? -1 : 1;
+        a = sa.Rest();
+        b = sb.Rest();
+    }
 }
 
 // Equal numbers written differently ("07" and "7") must not make two texts equal: such ties
@@ -144,12 +181,12 @@ int NaturalStep(const S &a, const S &b, int *fullOut = nullptr)
 template <class S>
 int Natural(const S &a, const S &b)
 {
-    int c = 0;
-    const int r = NaturalStep(a, b, &c);
+    const int r = NaturalSteps(a, b);
     if (r != 0 || a.Empty() || b.Empty())
         return r;
     if (S::Upper(a, b) == 0)
         return 0;
+    const int c = S::Full(a, b);
     return c != 0 ? c : S::Upper(a, b);
 }
 
@@ -207,8 +244,27 @@ int CompareFileNames(QStringView a, QStringView b)
     return ExactOrder(a, b);
 }
 
-NaturalKey::NaturalKey(QStringView text) : m_text(text.toString()), m_upper(platform::UpperUnits(text)) {}
+NaturalKey::NaturalKey(QStringView text) : m_ownText(text.toString())
+{
+    bool upper = true;
+    for (QChar c : text)
+        if (platform::UpperUnit(c.unicode()) != c.unicode()) {
+            upper = false;
+            break;
+        }
+    m_ownUpper = upper ? m_ownText : platform::UpperUnits(text);
+    m_text = m_ownText;
+    m_upper = m_ownUpper;
+    m_stableUpper = IsStable(m_upper);
+}
+
+NaturalKey::NaturalKey(QStringView text, QStringView upper, RestTag)
+    : m_text(text), m_upper(upper), m_stableUpper(IsStable(upper))
+{
+}
+
 NaturalKey::~NaturalKey() = default;
+// Moving a QString keeps its buffer, so the views (and those of the rests) stay valid.
 NaturalKey::NaturalKey(NaturalKey &&) noexcept = default;
 NaturalKey &NaturalKey::operator=(NaturalKey &&) noexcept = default;
 
@@ -221,22 +277,39 @@ const QByteArray &NaturalKey::FullKey() const
     return m_fullKey;
 }
 
-const NaturalKey::Split &NaturalKey::GetSplit() const
+void NaturalKey::EnsureSplit() const
 {
-    if (!m_split) {
-        QStringView prefix, digits, rest;
-        SplitAtNumber(m_text, prefix, digits, rest);
-        m_split = std::make_unique<Split>(rest);
-        m_split->prefixUpper = platform::UpperUnits(prefix);
-        m_split->prefixKey = platform::LocaleSortKey(prefix, kPrefixFlags);
-        m_split->hasDigits = !digits.isEmpty();
-        m_split->numberOk = ParseDigits(digits, m_split->number);
+    if (m_hasSplit)
+        return;
+    QStringView prefix, digits, rest;
+    SplitAtNumber(m_text, prefix, digits, rest);
+    m_prefixLength = prefix.size();
+    m_restStart = m_text.size() - rest.size();
+    m_hasDigits = !digits.isEmpty();
+    m_numberOk = ParseDigits(digits, m_number);
+    m_hasSplit = true;
+}
+
+const QByteArray &NaturalKey::PrefixKey() const
+{
+    if (!m_hasPrefixKey) {
+        m_prefixKey = ::PrefixKey(m_text.first(m_prefixLength));
+        m_hasPrefixKey = true;
     }
-    return *m_split;
+    return m_prefixKey;
+}
+
+const NaturalKey &NaturalKey::Rest() const
+{
+    if (!m_rest)
+        m_rest.reset(new NaturalKey(m_text.sliced(m_restStart), m_upper.sliced(m_restStart), RestTag{}));
+    return *m_rest;
 }
 
 int CompareNaturalKeys(const NaturalKey &a, const NaturalKey &b)
 {
+    if (&a == &b)
+        return 0;
     return Natural(NaturalKeySide{&a}, NaturalKeySide{&b});
 }
 
@@ -248,19 +321,22 @@ void FileNameKeys::Add(const QString &path)
     auto it = m_folders.find(folderText);
     if (it == m_folders.end())
         it = m_folders.insert(folderText, std::make_shared<NaturalKey>(folder));
-    m_entries.push_back(Entry{path, it.value(), std::make_unique<NaturalKey>(name)});
+    m_entries.push_back(Entry{path, it.value(), NaturalKey(name)});
 }
 
 int FileNameKeys::Compare(qsizetype a, qsizetype b) const
 {
     const Entry &x = m_entries[size_t(a)];
     const Entry &y = m_entries[size_t(b)];
-    if (x.path == y.path)
-        return 0;
-    if (x.folder != y.folder)
+    // Folder keys are shared by text: equal paths have the same folder key and equal names
+    // (the separator between them may still differ: "a/x", "a\\x").
+    if (x.folder != y.folder) {
         if (const int c = CompareNaturalKeys(*x.folder, *y.folder))
             return c;
-    if (const int c = CompareNaturalKeys(*x.name, *y.name))
+    } else if (x.name.Text() == y.name.Text() && x.path == y.path) {
+        return 0;
+    }
+    if (const int c = CompareNaturalKeys(x.name, y.name))
         return c;
     return ExactOrder(x.path, y.path);
 }

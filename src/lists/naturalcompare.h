@@ -29,18 +29,34 @@ public:
     ~NaturalKey();
     NaturalKey(NaturalKey &&) noexcept;
     NaturalKey &operator=(NaturalKey &&) noexcept;
-    const QString &Text() const { return m_text; }
+    const QString &Text() const { return m_ownText; }
 
 private:
     friend struct NaturalKeySide;
-    struct Split;
-    QString m_text;
-    QString m_upper;
-    mutable QByteArray m_fullKey;
-    mutable bool m_hasFullKey = false;
-    mutable std::unique_ptr<Split> m_split;
-    const Split &GetSplit() const;
+    struct RestTag {};
+    // The key of a rest: views into the storage of the key it came from.
+    NaturalKey(QStringView text, QStringView upper, RestTag);
+    void EnsureSplit() const;
+    const NaturalKey &Rest() const;
     const QByteArray &FullKey() const;
+    const QByteArray &PrefixKey() const;
+    QString m_ownText;   // storage of a key made from a text
+    QString m_ownUpper;  // shares m_ownText when the text is upper case already
+    QStringView m_text;
+    QStringView m_upper;
+    bool m_stableUpper = false;
+    // Filled on first use.
+    mutable bool m_hasSplit = false;
+    mutable bool m_hasFullKey = false;
+    mutable bool m_hasPrefixKey = false;
+    mutable bool m_hasDigits = false;
+    mutable bool m_numberOk = false;
+    mutable qsizetype m_prefixLength = 0;
+    mutable qsizetype m_restStart = 0;
+    mutable qint64 m_number = 0;
+    mutable QByteArray m_fullKey;
+    mutable QByteArray m_prefixKey;
+    mutable std::unique_ptr<NaturalKey> m_rest;
 };
 
 int CompareNaturalKeys(const NaturalKey &a, const NaturalKey &b);
@@ -56,7 +72,7 @@ private:
     struct Entry {
         QString path;
         std::shared_ptr<NaturalKey> folder;
-        std::unique_ptr<NaturalKey> name;
+        NaturalKey name;
     };
     std::vector<Entry> m_entries;
     QHash<QString, std::shared_ptr<NaturalKey>> m_folders;

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr qint64 kMax = std::numeric_limits<qint64>::max();
-constexpr int kPrefixFlags = platform::IgnoreCase | platform::IgnoreNonSpace | platform::StringSort;
 
 // ---------------------------------------------------------------------------------------------
 // Characters
@@ -220,39 +219,6 @@ Parsed ParseNumeral(QStringView text)
     out.end = i;
     out.value = SatAdd(value, d.Read());
     return out;
-}
-
-// ---------------------------------------------------------------------------------------------
-// Case and the removal of non-spacing marks
-
-// Texts of stable units: the locale calls two of them equal only when they are the same units,
-// and removing marks leaves them alone.
-bool IsStable(QStringView text)
-{
-    for (QChar c : text)
-        if (!platform::IsStableUnit(c.unicode()))
-            return false;
-    return true;
-}
-
-bool IsStableUpper(QStringView text)
-{
-    for (QChar c : text)
-        if (!platform::IsStableUnit(platform::UpperUnit(c.unicode())))
-            return false;
-    return true;
-}
-
-// The locale comparison of two prefixes ignoring case and non-spacing marks.
-int ComparePrefixes(QStringView a, QStringView b)
-{
-    const int flags = IsStable(a) && IsStable(b) ? platform::IgnoreCase : kPrefixFlags;
-    return platform::CompareLocale(a, b, flags);
-}
-
-QByteArray PrefixKey(QStringView prefix)
-{
-    return platform::LocaleSortKey(prefix, IsStable(prefix) ? platform::IgnoreCase : kPrefixFlags);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -255,6 +255,75 @@ TEST(Natural, SwappingArgumentsReversesTheSign)
     EXPECT_NE(CompareNatural(u"a07", u"a7"), 0);
 }
 
+// Texts from pieces that exercise every rule: digit runs (with leading zeros and too long for
+// 64 bits), case, marks, widths, kana, folders.
+QString RandomNaturalText(std::mt19937 &rng, bool withFolders)
+{
+    static const char16_t *const pieces[] = {u"1", u"2", u"10", u"007", u"0", u"99999999999999999999", u"a",
+                                             u"A", u"b", u"é", u"e\u0301", u"É", u" ", u".", u"ß", u"ｱ",
+                                             u"ア", u"が", u"か\u3099", u"😀", u"\u0345", u"\u0399", u"Ａ"};
+    const int n = int(rng() % 7);
+    QString s;
+    for (int i = 0; i < n; ++i) {
+        if (withFolders && rng() % 5 == 0)
+            s += u'/';
+        s += QString::fromUtf16(pieces[rng() % (sizeof(pieces) / sizeof(pieces[0]))]);
+    }
+    return s;
+}
+
+TEST(Natural, KeysAndTheKeyedSortAgreeWithTheComparison)
+{
+    std::mt19937 rng(9);
+    std::vector<QString> texts;
+    for (int i = 0; i < 300; ++i)
+        texts.push_back(RandomNaturalText(rng, false));
+    std::vector<NaturalKey> keys;
+    for (const QString &t : texts)
+        keys.emplace_back(t);
+    for (int round = 0; round < 20000; ++round) {
+        const size_t i = rng() % texts.size(), j = rng() % texts.size();
+        const int direct = CompareNatural(texts[i], texts[j]);
+        ASSERT_EQ(CompareNaturalKeys(keys[i], keys[j]), direct) << texts[i].toStdString() << " / " << texts[j].toStdString();
+        ASSERT_EQ(CompareNatural(texts[j], texts[i]), -direct);
+    }
+
+    // The keyed file-name sort gives what the merge sort gives with the plain comparison.
+    TMyWStrings keyed, plain;
+    for (int i = 0; i < 500; ++i) {
+        const QString path = RandomNaturalText(rng, true);
+        keyed.Add(path);
+        plain.Add(path);
+    }
+    keyed.SortFileNames();
+    plain.MergeSort([](const TMyWStrings &l, int a, int b) { return CompareFileNames(l.Get(a), l.Get(b)); });
+    plain.RemoveExactDuplicates();
+    EXPECT_EQ(Entries(keyed), Entries(plain));
+}
+
+TEST(Natural, LongTextsFullOfNumbersStayCheap)
+{
+    // Many alike numbers: still by value well into the text.
+    const QString head = QStringLiteral("1a").repeated(60);
+    EXPECT_LT(CompareNatural(head + u"2"_qs, head + u"10"_qs), 0);
+    EXPECT_LT(CompareNaturalKeys(NaturalKey(head + u"2"_qs), NaturalKey(head + u"10"_qs)), 0);
+
+    // A crafted playlist line of 400,000 units made of numbers: the walk ends after a bounded
+    // number of steps (the remainders then compare as plain texts) instead of recursing once per
+    // number, and the keys do not copy the text once per number.
+    const QString longA = QStringLiteral("1a").repeated(200000) + u"b"_qs;
+    const QString longB = QStringLiteral("1a").repeated(200000) + u"c"_qs;
+    EXPECT_EQ(CompareNatural(longA, longB), -1);
+    EXPECT_EQ(CompareNatural(longB, longA), 1);
+    EXPECT_EQ(CompareNaturalKeys(NaturalKey(longA), NaturalKey(longB)), -1);
+    EXPECT_EQ(CompareFileNames(u"/m/"_qs + longB, u"/m/"_qs + longA), 1);
+    TMyWStrings l;
+    l.Add(u"/m/"_qs + longB);
+    l.Add(u"/m/"_qs + longA);
+    l.SortFileNames();
+    EXPECT_EQ(l.Get(0), u"/m/"_qs + longA);
+}
+
 TEST(Natural, DuplicateFileNamesAreExact)
 {
     TMyWStrings l;
