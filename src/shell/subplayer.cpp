@@ -41,6 +41,13 @@ void TApp_MEDIAPlayerSubForm::MyMessagePanel1TextChange(TMyMessagePanel *, const
         CloseSubPlayer();
         return;
     }
+    // FROM names the player only in a handshake ("/SUBPLAYER /FROM:<panel>"). The same word
+    // rides on notices broadcast to every panel ("/FROM:<sender> /SEARCHINDEX:<n>", sent with 0
+    // by a property window started without FROM); taking it from those would tie this process
+    // to another window, or end it at the next tick while it carries the minimised player's video.
+    for (const TMyParamOption &o : param.Options)
+        if (o.IsSwitch && !o.NameIs(u"FROM") && !o.NameIs(u"SUBPLAYER"))
+            return;
     if (const TMyParamOption *from = param.FindSwitch(u"FROM")) {
         FromWindow = from->ValueInt();
         SendPanelText(ToSubPlayerText(MyMessagePanel1->Handle()), FromWindow);

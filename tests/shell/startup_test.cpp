@@ -561,6 +561,14 @@ TEST_F(StartupTest, SubPlayerHandshakeAndRestart)
     EXPECT_TRUE(player->EnsureSubPlayer());
     EXPECT_EQ(player->SubPlayerPanel, first);
 
+    // Notices broadcast to every panel carry FROM too; they do not redirect the sub-player
+    // (FROM:0 would end it at its next tick).
+    BroadcastPanelTextExcept(SearchIndexText(0, 2), {player->MyMessagePanel1->Handle()});
+    BroadcastPanelText(SearchListChangeText(12345, QStringLiteral("x")));
+    WaitUntil([] { return false; }, 1500);
+    EXPECT_TRUE(platform::IsPanel(first));
+    EXPECT_EQ(player->SubPlayerPanel, first);
+
     // A closed sub-player is replaced on demand.
     EXPECT_TRUE(SendPanelText(QStringLiteral("/CLOSE"), first));
     ASSERT_TRUE(WaitUntil([&] { return !platform::IsPanel(first); }, 5000));
