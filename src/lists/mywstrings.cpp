@@ -257,6 +257,10 @@ void TMyWStrings::AddAnsiStrings(const QList<QByteArray> &narrow)
 
 void TMyWStrings::AddStrings(const TMyWStrings &list)
 {
+    if (&list == this) {  // the entries as they are now, once
+        AddStrings(ToStringList());
+        return;
+    }
     BeginUpdate();
     SetCapacity(Count() + list.Count() + 100);
     for (int i = 0; i < list.Count(); ++i)
@@ -363,6 +367,12 @@ void TMyWStrings::InsertAnsiStrings(int index, const QList<QByteArray> &narrow)
 
 void TMyWStrings::InsertStrings(int index, const TMyWStrings &list)
 {
+    if (&list == this) {
+        TMyWStrings copy;
+        copy.AddStrings(ToStringList());
+        InsertStrings(index, copy);
+        return;
+    }
     index = std::clamp(index, 0, Count());
     BeginUpdate();
     for (int k = list.Count() - 1; k >= 0; --k)

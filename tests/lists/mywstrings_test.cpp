@@ -360,6 +360,43 @@ TEST(WStrings, FilesKeepTheirEncoding)
     EXPECT_EQ(l.Count(), 0);
 }
 
+TEST(WStrings, LineBreaksSurviveLoadAndSave)
+{
+    TestDir dir;
+    const struct {
+        const char *bytes;
+        LineBreakStyle style;
+    } cases[] = {
+        {"a\r\n\r\nb\r\n", LineBreakStyle::CrLf},
+        {"a\r\rb\r", LineBreakStyle::Cr},
+        {"a\n\nb\n", LineBreakStyle::Lf},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const QString in = dir.Write("in.txt", c.bytes);
+        TMyWStrings l;
+        l.LoadFromFile(in);
+        EXPECT_EQ(Entries(l), QStringList({"a", "", "b"}));
+        EXPECT_EQ(l.LineBreak, c.style);
+        ASSERT_TRUE(l.SaveToFile(dir.Path("out.txt")));
+        EXPECT_EQ(TestDir::Read(dir.Path("out.txt")), QByteArray(c.bytes));
+    }
+}
+
+TEST(WStrings, AddingAListToItselfCopiesItOnce)
+{
+    TMyWStrings l;
+    l.Add("a");
+    l.Add("b");
+    l.AddStrings(l);
+    EXPECT_EQ(Entries(l), QStringList({"a", "b", "a", "b"}));
+    l.Clear();
+    l.Add("a");
+    l.Add("b");
+    l.InsertStrings(1, l);
+    EXPECT_EQ(Entries(l), QStringList({"a", "a", "b", "b"}));
+}
+
 TEST(WStrings, NarrowViews)
 {
     TMyWStrings l;
