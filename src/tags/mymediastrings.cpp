@@ -202,8 +202,10 @@ int TMyMediaStrings::ExpandPlaylists(bool checkExists)
 }
 
 bool TMyMediaStrings::ReadPlaylist(const QString &fileName, QSet<QString> &visited, bool checkExists,
-                                   QList<Item> &reversed)
+                                   QList<Item> &reversed, int depth)
 {
+    if (depth >= kMaxPlaylistNesting)
+        return true;
     const QString key = VisitKey(fileName);
     if (visited.contains(key))
         return true;
@@ -237,7 +239,7 @@ bool TMyMediaStrings::ReadPlaylist(const QString &fileName, QSet<QString> &visit
         if (checkExists && !isFile)
             continue;
         if (IsPlaylistFile(path) && !url && !asWritten) {
-            if (!ReadPlaylist(path, visited, checkExists, reversed))
+            if (!ReadPlaylist(path, visited, checkExists, reversed, depth + 1))
                 return false;
             continue;
         }

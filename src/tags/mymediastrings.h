@@ -44,10 +44,14 @@ public:
 
     virtual int ExpandPlaylistsChecked() { return ExpandPlaylists(true); }
     // Replaces every playlist-file entry by the entries it lists, in place and in file order;
-    // a playlist met again (itself, or through others) is read once per call. Returns the change
+    // a playlist met again (itself, or through others) is read once per call, and playlists are
+    // followed through at most kMaxPlaylistNesting levels of playlists. Returns the change
     // of Count. Each playlist entry goes through Delete and its entries go in with one insertion,
     // so the work is linear in the entries read (plus one move of the list per playlist entry).
     virtual int ExpandPlaylists(bool checkExists);
+    // How deep playlists naming playlists are followed (a long chain of distinct files would
+    // otherwise run the reading out of stack).
+    static constexpr int kMaxPlaylistNesting = 256;
 
     virtual void SortByDuration(bool ascending = true, int first = 0, int last = -1);
     virtual void SortByDurationSeconds(bool ascending = true, int first = 0, int last = -1);
@@ -71,7 +75,8 @@ public:
 private:
     struct Found;
     bool CancelRequested();
-    bool ReadPlaylist(const QString &fileName, QSet<QString> &visited, bool checkExists, QList<Item> &reversed);
+    bool ReadPlaylist(const QString &fileName, QSet<QString> &visited, bool checkExists, QList<Item> &reversed,
+                      int depth = 0);
     TMyTag *MakeTag(const QString &fileName, const TMySearchRec *entry, bool fileFound);
     void SortByText(bool ascending, int first, int last, const std::function<QString(const TMyTag *, const QString &)> &key);
     void SortByInteger(bool ascending, int first, int last, const std::function<qint64(const TMyTag *, const QString &)> &key);

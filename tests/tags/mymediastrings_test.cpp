@@ -185,6 +185,24 @@ TEST(MediaStrings, PlaylistReachedThroughALinkCycleIsReadOnce)
     EXPECT_EQ(Entries(list), QStringList{x});
 }
 
+// A chain of distinct playlists, each naming the next, is followed to a fixed depth and no
+// further (tens of thousands of levels would run the reading out of stack).
+TEST(MediaStrings, PlaylistChainsAreFollowedToAFixedDepth)
+{
+    Fixture dir;
+    const int depth = TMyMediaStrings::kMaxPlaylistNesting;
+    QStringList expected;
+    for (int i = 0; i < depth + 20; ++i) {
+        const QString media = dir.File(QStringLiteral("m%1.mp3").arg(i));
+        if (i < depth)
+            expected << media;
+        dir.Text(QStringLiteral("p%1.m3u").arg(i), QStringLiteral("m%1.mp3\r\np%2.m3u\r\n").arg(i).arg(i + 1).toUtf8());
+    }
+    TMyMediaStrings list;
+    ASSERT_TRUE(list.SearchTarget(dir.Path(QStringLiteral("p0.m3u"))));
+    EXPECT_EQ(Entries(list), expected);
+}
+
 // File names differ in case on Linux: a.m3u and A.m3u are two playlists, and both are read.
 TEST(MediaStrings, VisitedPlaylistsCompareExactly)
 {
