@@ -79,7 +79,6 @@ protected:
 
 private:
     struct Pending;
-    TTagReport Handle(const TTagWalkItem &item, TMyTagLibrary *library, Pending &pending);
     void PostReports(std::vector<TTagReport> &reports);
     void FlushStores(TMyTagLibrary *library, Pending &pending);
 
