@@ -142,6 +142,32 @@ TEST(TextEncoding, MissingAndUnwritableFiles)
     EXPECT_FALSE(WriteTextFile(dir.Path("no/such/folder/x.txt"), u"x", TextEncoding::Utf8));
 }
 
+TEST(TextEncoding, ReadsOnlyTheGivenByteCount)
+{
+    TestDir dir;
+    const QString path = dir.Write("part.txt", "\xEF\xBB\xBF" "abcdef");
+    const struct {
+        qint64 count;
+        const char *text;
+        TextEncoding encoding;
+    } cases[] = {
+        {5, "ab", TextEncoding::Utf8Bom},
+        {100, "abcdef", TextEncoding::Utf8Bom},
+        {0, "", TextEncoding::Auto},  // nothing read: the encoding stays
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.count);
+        TextEncoding enc = TextEncoding::Auto;
+        EXPECT_EQ(ReadTextFile(path, enc, c.count), QString::fromLatin1(c.text));
+        EXPECT_EQ(enc, c.encoding);
+    }
+    TMyWStrings l;
+    TextEncoding enc = TextEncoding::Auto;
+    l.LoadFromFilePart(path, enc, 6);
+    EXPECT_EQ(l.ToStringList(), QStringList({"abc"}));
+    EXPECT_EQ(l.Encoding, TextEncoding::Utf8Bom);
+}
+
 TEST(CodePage, Windows932Specials)
 {
     EXPECT_EQ(platform::AnsiToWide("\x80\xA0\xFD\xFE\xFF"), QStringLiteral("\u0080\uF8F0\uF8F1\uF8F2\uF8F3"));
