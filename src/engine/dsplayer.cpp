@@ -518,6 +518,10 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
             GstElement *filter = gst_element_factory_make("capsfilter", "tavio-video-size");
             if (bin && convert && scale && filter) {
                 g_object_set(scale, "add-borders", FALSE, nullptr);
+                // The size changes while frames of the old one are still on their way: those
+                // must pass until the scaler has renegotiated, or the stream stops as not
+                // negotiated.
+                gst_util_set_object_arg(G_OBJECT(filter), "caps-change-mode", "delayed");
                 gst_bin_add_many(GST_BIN(bin), convert, scale, filter, GST_ELEMENT(gst_object_ref(videoSink.get())), nullptr);
                 gst_element_link_many(convert, scale, filter, videoSink.get(), nullptr);
                 GstPad *target = gst_element_get_static_pad(convert, "sink");

@@ -136,6 +136,28 @@ TEST_F(PlayerXvfbTest, ResizeAspectAndHandOver)
     EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(66, 0, 267, 200)); }, 3000));
 }
 
+TEST_F(PlayerXvfbTest, ResizingWhilePlayingKeepsItPlaying)
+{
+    // Every new size renegotiates the scaled frames while frames of the old size are still on
+    // their way (most of them just after playing starts); none of that may stop the stream.
+    int errors = 0;
+    player->OnMediaError = [&](TMyDirectShowPlayer *) { ++errors; };
+    const QSize sizes[] = {{300, 300}, {400, 200}, {320, 240}, {200, 400}};
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_TRUE(player->Open(red));
+        player->Play();
+        owner->resize(sizes[i % 4]);
+        Spin(120);
+        owner->resize(sizes[(i + 1) % 4]);
+        Spin(120);
+        const double before = player->Position();
+        Spin(150);
+        EXPECT_EQ(errors, 0);
+        EXPECT_GT(player->Position(), before + 0.05);
+    }
+}
+
 TEST_F(PlayerXvfbTest, OwnerGoingAwayStopsTheVideoFirst)
 {
     auto doomed = std::make_unique<QWindow>();
