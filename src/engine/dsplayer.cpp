@@ -1225,6 +1225,15 @@ void TMyDirectShowPlayer::LayoutVideoWindow()
         ScheduleSinkRefresh();
 }
 
+void TMyDirectShowPlayer::PlaceVideoWindow(const QRect &rect)
+{
+    if (!m_videoWindow || m_videoWindow->geometry() == rect)
+        return;
+    m_videoWindow->setGeometry(rect);
+    if (d->videoSink && d->windowSink)
+        ScheduleSinkRefresh();
+}
+
 void TMyDirectShowPlayer::ScheduleSinkRefresh()
 {
     // The window system applies the new geometry a moment later; the sink must ask after that.
@@ -1537,8 +1546,7 @@ void TMyDSPlayer::StartWallVideo(int monitorIndex)
                 height = H;
                 width = int(w0 / h0 * H);
             }
-            if (QWindow *video = VideoWindow())
-                video->setGeometry((W - width) / 2, (H - height) / 2, width, height);
+            PlaceVideoWindow(QRect((W - width) / 2, (H - height) / 2, width, height));
         }
     }
     if (OnShowWallVideo)

@@ -180,6 +180,8 @@ protected:
     void RaiseError();
     void Fire(const TNotifyEvent &event) { if (event) event(this); }
     void Log(const QString &line);
+    // Places the video window inside the owner (wallpaper mode) and has the frames follow it.
+    void PlaceVideoWindow(const QRect &rect);
 
 private:
     friend struct Impl;

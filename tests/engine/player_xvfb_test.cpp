@@ -158,6 +158,30 @@ TEST_F(PlayerXvfbTest, ResizingWhilePlayingKeepsItPlaying)
     }
 }
 
+TEST_F(PlayerXvfbTest, WallpaperVideoCoversTheMonitorWithThePicture)
+{
+    int shown = -1;
+    player->OnShowWallVideo = [&](int monitor, quint32 key) {
+        shown = monitor;
+        EXPECT_EQ(key, 0x100010u);
+    };
+    ASSERT_TRUE(player->Open(red));
+    player->Play();
+    ASSERT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(66, 0, 267, 200)); }, 3000));
+    Spin(200);
+    player->StartWallVideo(7);  // no such monitor: the owner's
+    EXPECT_EQ(shown, 0);
+    // 4:3 over the 1280x1024 screen: 1365x1024, centred, the sides cut.
+    const QSize screen = owner->screen()->geometry().size();
+    const int width = int(160.0 / 120.0 * screen.height());
+    EXPECT_EQ(player->VideoWindowRect(), QRect((screen.width() - width) / 2, 0, width, screen.height()));
+    // The frames follow the window: the part inside the owner shows the picture.
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(0, 0, 400, 200)); }, 3000));
+    player->StopWallVideo();
+    EXPECT_EQ(player->VideoWindowRect(), QRect(66, 0, 267, 200));
+    EXPECT_TRUE(WaitUntil([&] { return RectIsRed(owner.get(), QRect(66, 0, 267, 200)); }, 3000));
+}
+
 TEST_F(PlayerXvfbTest, OwnerGoingAwayStopsTheVideoFirst)
 {
     auto doomed = std::make_unique<QWindow>();
