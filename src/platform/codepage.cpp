@@ -168,18 +168,32 @@ QString HalfwidthKatakanaToFull(QStringView text)
     return out;
 }
 
+// ICU's buffers are counted in int32: convert in pieces so that any size works.
+constexpr qsizetype kPiece = 1 << 20;
+
 QString IcuDecode(CodePage cp, QByteArrayView bytes)
 {
     ConverterPtr cnv = OpenConverter(IcuName(cp));
     if (!cnv)
         return QString();
-    QString out(bytes.size() * 2 + 4, Qt::Uninitialized);
-    UErrorCode err = U_ZERO_ERROR;
-    int32_t n = ucnv_toUChars(cnv.get(), reinterpret_cast<UChar *>(out.data()), int32_t(out.size()),
-                              bytes.data(), int32_t(bytes.size()), &err);
-    if (U_FAILURE(err))
-        return QString();
-    out.truncate(n);
+    QString out;
+    out.reserve(bytes.size() + 16);
+    UChar buffer[4096];
+    const char *src = bytes.data();
+    const char *const end = src + bytes.size();
+    do {
+        const char *pieceEnd = end - src > kPiece ? src + kPiece : end;
+        const bool flush = pieceEnd == end;
+        UErrorCode err;
+        do {
+            err = U_ZERO_ERROR;
+            UChar *target = buffer;
+            ucnv_toUnicode(cnv.get(), &target, buffer + 4096, &src, pieceEnd, nullptr, flush, &err);
+            out.append(reinterpret_cast<const QChar *>(buffer), target - buffer);
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err))
+            return out;
+    } while (src < end);
     return out;
 }
 
@@ -214,15 +228,25 @@ QByteArray IcuEncode(CodePage cp, QStringView text, bool *lossy)
             UCNV_FROM_U_CALLBACK_SUBSTITUTE(nullptr, args, units, length, codePoint, reason, e);
         },
         &ctx, &oldCb, &oldCtx, &err);
-    QByteArray out(text.size() * 8 + 16, Qt::Uninitialized);
-    err = U_ZERO_ERROR;
-    int32_t n = ucnv_fromUChars(cnv.get(), out.data(), int32_t(out.size()),
-                                reinterpret_cast<const UChar *>(text.utf16()), int32_t(text.size()), &err);
-    if (U_FAILURE(err))
-        return QByteArray();
-    out.truncate(n);
+    QByteArray out;
+    out.reserve(text.size() + 16);
+    char buffer[8192];
+    const UChar *src = reinterpret_cast<const UChar *>(text.utf16());
+    const UChar *const end = src + text.size();
+    do {
+        const UChar *pieceEnd = end - src > kPiece ? src + kPiece : end;
+        const bool flush = pieceEnd == end;
+        do {
+            err = U_ZERO_ERROR;
+            char *target = buffer;
+            ucnv_fromUnicode(cnv.get(), &target, buffer + sizeof buffer, &src, pieceEnd, nullptr, flush, &err);
+            out.append(buffer, target - buffer);
+        } while (err == U_BUFFER_OVERFLOW_ERROR);
+        if (U_FAILURE(err))
+            break;
+    } while (src < end);
     if (lossy)
-        *lossy = ctx.hit;
+        *lossy = ctx.hit || U_FAILURE(err);
     return out;
 }
 

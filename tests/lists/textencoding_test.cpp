@@ -182,3 +182,30 @@ TEST(CodePage, Windows932Specials)
 }
 
 } // namespace
+
+namespace {
+
+// Conversions through ICU run in pieces of 2^20 units: a character that straddles a piece boundary
+// must come through whole, in both directions.
+TEST(CodePage, LongTextsConvertAcrossPieces)
+{
+    QString text(1 << 20, u'a');
+    text[(1 << 20) - 1] = QChar(0xD83D);  // a surrogate pair across the boundary
+    text += QChar(0xDE00);
+    text += QStringLiteral("日本語ｶﾅ");
+    for (platform::CodePage cp : {platform::CodePage::Utf7, platform::CodePage::EucJp}) {
+        bool lossy = true;
+        const QByteArray bytes = platform::Encode(cp, text, &lossy);
+        const QString back = platform::Decode(cp, bytes);
+        if (cp == platform::CodePage::Utf7) {
+            EXPECT_FALSE(lossy);
+            EXPECT_EQ(back, text);
+        } else {
+            EXPECT_TRUE(lossy);  // EUC-JP has no emoji: one "?" for the pair
+            EXPECT_EQ(back.size(), text.size() - 1);
+            EXPECT_TRUE(back.endsWith(QStringLiteral("?日本語ｶﾅ")));
+        }
+    }
+}
+
+} // namespace
