@@ -1,6 +1,7 @@
 #include "lists/naturalcompare.h"
 
 #include "lists/caseorder.h"
+#include "lists/numberaware.h"
 
 #include "platform/locale.h"
 
@@ -123,72 +124,26 @@ struct NaturalKeySide {
 
 namespace {
 
-// Texts alike in this many numbers compare their remainders as plain texts: this bounds the
-// work (and the keys' memory) on long texts full of numbers.
-constexpr int kMaxNumberSteps = 64;
-
-// Prefixes by the locale, then the digit runs by value, then the same for the rests.
-template <class S>
-int NaturalSteps(S a, S b)
-{
-    for (int step = 0;; ++step) {
-        if (a.Empty() && b.Empty())
-            return 0;
-        if (b.Empty())
-            return 1;
-        if (a.Empty())
-            return -1;
-        if (step == kMaxNumberSteps) {
-            const int c = S::Full(a, b);
-            return c != 0 ? c : S::Upper(a, b);
-        }
-        int c = 0;
-        bool known = false;
-        if (S::MayBeEqual(a, b)) {
-            c = S::Full(a, b);
-            known = true;
-            if (c == 0)
-                return S::Upper(a, b);
-        }
-        const auto sa = a.GetSplit();
-        const auto sb = b.GetSplit();
-        if (sa.PrefixEmpty() != sb.PrefixEmpty())
-            return known ? c : S::Full(a, b);
-        if (!S::Split::SamePrefix(sa, sb)) {
-            if (const int p = S::Split::Prefix(sa, sb))
-                return p;
-            if (const int p = S::Split::PrefixUpper(sa, sb))
-                return p;
-        }
+// Digit runs: a text with a run after one without; runs by value; a run too long to read leaves
+// the plain comparison to decide.
+struct DigitRunRule {
+    template <class Split>
+    static NumberStep Step(const Split &sa, const Split &sb)
+    {
         if (!sa.HasDigits() && !sb.HasDigits())
-            return 0;
+            return {NumberStep::Result, 0};
         if (!sb.HasDigits())
-            return 1;
+            return {NumberStep::Result, 1};
         if (!sa.HasDigits())
-            return -1;
+            return {NumberStep::Result, -1};
         qint64 na = 0, nb = 0;
         if (!sa.Number(na) || !sb.Number(nb))
-            return known ? c : S::Full(a, b);
+            return {NumberStep::Plain};
         if (na != nb)
-            return na < nb ? -1 : 1;
-        a = sa.Rest();
-        b = sb.Rest();
+            return {NumberStep::Result, na < nb ? -1 : 1};
+        return {NumberStep::Next};
     }
-}
-
-// Equal numbers written differently ("07" and "7") must not make two texts equal: such ties
-// fall back to the plain comparison, then to the upper-case code units.
-template <class S>
-int Natural(const S &a, const S &b)
-{
-    const int r = NaturalSteps(a, b);
-    if (r != 0 || a.Empty() || b.Empty())
-        return r;
-    if (S::Upper(a, b) == 0)
-        return 0;
-    const int c = S::Full(a, b);
-    return c != 0 ? c : S::Upper(a, b);
-}
+};
 
 } // namespace
 
@@ -227,7 +182,7 @@ void SplitPath(QStringView path, QStringView &folder, QStringView &name)
 
 int CompareNatural(QStringView a, QStringView b)
 {
-    return Natural(DirectSide{a}, DirectSide{b});
+    return NumberAwareCompare<DigitRunRule>(DirectSide{a}, DirectSide{b});
 }
 
 int CompareFileNames(QStringView a, QStringView b)
@@ -310,7 +265,7 @@ int CompareNaturalKeys(const NaturalKey &a, const NaturalKey &b)
 {
     if (&a == &b)
         return 0;
-    return Natural(NaturalKeySide{&a}, NaturalKeySide{&b});
+    return NumberAwareCompare<DigitRunRule>(NaturalKeySide{&a}, NaturalKeySide{&b});
 }
 
 void FileNameKeys::Add(const QString &path)

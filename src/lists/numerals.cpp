@@ -1,6 +1,7 @@
 #include "lists/numerals.h"
 
 #include "lists/caseorder.h"
+#include "lists/numberaware.h"
 
 #include "lists/mywstrings.h"
 #include "lists/naturalcompare.h"
@@ -321,65 +322,16 @@ struct NumeralKeySide {
 
 namespace {
 
-// Texts alike in this many numbers compare their remainders as plain texts: this bounds the
-// work on long texts full of numbers.
-constexpr int kMaxNumberSteps = 64;
-
-// Prefixes by the locale, then the numbers by value, then the same for the rests.
-template <class S>
-int NumeralSteps(S a, S b)
-{
-    for (int step = 0;; ++step) {
-        if (a.Empty() && b.Empty())
-            return 0;
-        if (b.Empty())
-            return 1;
-        if (a.Empty())
-            return -1;
-        if (a.Same(b))
-            return 0;
-        if (step == kMaxNumberSteps) {
-            const int c = S::Full(a, b);
-            return c != 0 ? c : S::Upper(a, b);
-        }
-        int c = 0;
-        bool known = false;
-        if (S::MayBeEqual(a, b)) {
-            c = S::Full(a, b);
-            known = true;
-            if (c == 0)
-                return S::Upper(a, b);
-        }
-        const auto sa = a.GetSplit();
-        const auto sb = b.GetSplit();
-        if (sa.PrefixEmpty() != sb.PrefixEmpty())
-            return known ? c : S::Full(a, b);
-        if (!S::Split::SamePrefix(sa, sb)) {
-            if (const int p = S::Split::Prefix(sa, sb))
-                return p;
-            if (const int p = S::Split::PrefixUpper(sa, sb))
-                return p;
-        }
+// Numerals by value (a text without one reads as 0 there).
+struct NumeralValueRule {
+    template <class Split>
+    static NumberStep Step(const Split &sa, const Split &sb)
+    {
         if (sa.Value() != sb.Value())
-            return sa.Value() < sb.Value() ? -1 : 1;
-        a = sa.Rest();
-        b = sb.Rest();
+            return {NumberStep::Result, sa.Value() < sb.Value() ? -1 : 1};
+        return {NumberStep::Next};
     }
-}
-
-// Equal numbers written differently ("07" and "7", "一" and "1") leave the texts unequal: such
-// ties fall back to the plain comparison, then to the upper-case code units.
-template <class S>
-int Numerals(const S &a, const S &b)
-{
-    const int r = NumeralSteps(a, b);
-    if (r != 0 || a.Empty() || b.Empty())
-        return r;
-    if (S::Upper(a, b) == 0)
-        return 0;
-    const int c = S::Full(a, b);
-    return c != 0 ? c : S::Upper(a, b);
-}
+};
 
 using UpperBuffer = QVarLengthArray<char16_t, 256>;
 
@@ -409,7 +361,7 @@ void SplitAtNumeral(QStringView text, QStringView &prefix, qint64 &value, QStrin
 
 int CompareNumerals(QStringView a, QStringView b)
 {
-    return Numerals(DirectSide{a}, DirectSide{b});
+    return NumberAwareCompare<NumeralValueRule>(DirectSide{a}, DirectSide{b});
 }
 
 int CompareNumeralNames(QStringView a, QStringView b)
@@ -631,7 +583,7 @@ int CompareNumeralKeys(const NumeralKey &a, const NumeralKey &b)
 {
     if (&a == &b)
         return 0;
-    return Numerals(NumeralKeySide{&a}, NumeralKeySide{&b});
+    return NumberAwareCompare<NumeralValueRule>(NumeralKeySide{&a}, NumeralKeySide{&b});
 }
 
 struct NumeralNameKeys::Data {
