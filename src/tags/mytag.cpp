@@ -93,32 +93,7 @@ TMyCustomTag::TMyCustomTag(const TMyTagValue &v)
     VideoWidth = v.VideoWidth;
     VideoHeight = v.VideoHeight;
     VideoFrameRate = v.VideoFrameRate;
-    Album = v.Album;
-    AlbumArtist = v.AlbumArtist;
-    Artist = v.Artist;
-    Composer = v.Composer;
-    Conductor = v.Conductor;
-    Director = v.Director;
-    Genre = v.Genre;
-    OriginalAlbum = v.OriginalAlbum;
-    OriginalArtist = v.OriginalArtist;
-    OriginalLyricist = v.OriginalLyricist;
-    Publisher = v.Publisher;
-    Producer = v.Producer;
-    OriginalReleaseTime = v.OriginalReleaseTime;
-    OriginalReleaseYear = v.OriginalReleaseYear;
-    ContentGroup = v.ContentGroup;
-    PartOfSet = v.PartOfSet;
-    Subtitle = v.Subtitle;
-    Title = v.Title;
-    Track = v.Track;
-    ModifiedBy = v.ModifiedBy;
-    Writer = v.Writer;
-    Year = v.Year;
-    UserText = v.UserText;
-    UserUrl = v.UserUrl;
-    Lyrics = v.Lyrics;
-    Comment = v.Comment;
+    static_cast<TMyTagTexts &>(*this) = v;
     FileFound = FileExists(FileName);
     FolderFound = DirectoryExists(FilePath);
 }
@@ -258,32 +233,7 @@ qint64 TMyCustomTag::ReadTail(qint64 n)
 void TMyCustomTag::ClearTagFields()
 {
     TagVersion.clear();
-    Album.clear();
-    AlbumArtist.clear();
-    Artist.clear();
-    Composer.clear();
-    Conductor.clear();
-    Director.clear();
-    Genre.clear();
-    OriginalAlbum.clear();
-    OriginalArtist.clear();
-    OriginalLyricist.clear();
-    Publisher.clear();
-    Producer.clear();
-    OriginalReleaseTime.clear();
-    OriginalReleaseYear.clear();
-    ContentGroup.clear();
-    PartOfSet.clear();
-    Subtitle.clear();
-    Title.clear();
-    Track.clear();
-    ModifiedBy.clear();
-    Writer.clear();
-    Year.clear();
-    UserText.clear();
-    Lyrics.clear();
-    Comment.clear();
-    UserUrl.clear();
+    static_cast<TMyTagTexts &>(*this) = TMyTagTexts();
     VideoWidth = 0;
     VideoHeight = 0;
     VideoFrameRate = 0;
@@ -292,32 +242,7 @@ void TMyCustomTag::ClearTagFields()
 
 void TMyCustomTag::CopyTextFields(const TMyCustomTag &t)
 {
-    Album = t.Album;
-    AlbumArtist = t.AlbumArtist;
-    Artist = t.Artist;
-    Composer = t.Composer;
-    Conductor = t.Conductor;
-    Director = t.Director;
-    Genre = t.Genre;
-    OriginalAlbum = t.OriginalAlbum;
-    OriginalArtist = t.OriginalArtist;
-    OriginalLyricist = t.OriginalLyricist;
-    Publisher = t.Publisher;
-    Producer = t.Producer;
-    OriginalReleaseTime = t.OriginalReleaseTime;
-    OriginalReleaseYear = t.OriginalReleaseYear;
-    ContentGroup = t.ContentGroup;
-    PartOfSet = t.PartOfSet;
-    Subtitle = t.Subtitle;
-    Title = t.Title;
-    Track = t.Track;
-    ModifiedBy = t.ModifiedBy;
-    Writer = t.Writer;
-    Year = t.Year;
-    UserText = t.UserText;
-    Lyrics = t.Lyrics;
-    Comment = t.Comment;
-    UserUrl = t.UserUrl;
+    static_cast<TMyTagTexts &>(*this) = t;
 }
 
 void TMyCustomTag::Assign(const TMyCustomTag &t)
@@ -355,32 +280,8 @@ TMyTagValue TMyCustomTag::GetValue() const
     v.VideoWidth = VideoWidth;
     v.VideoHeight = VideoHeight;
     v.VideoFrameRate = VideoFrameRate;
-    v.Album = Album;
-    v.AlbumArtist = AlbumArtist;
-    v.Artist = Artist;
-    v.Composer = Composer;
-    v.Conductor = Conductor;
-    v.Director = Director;
-    v.Genre = Genre;
-    v.OriginalAlbum = OriginalAlbum;
-    v.OriginalArtist = OriginalArtist;
-    v.OriginalLyricist = OriginalLyricist;
-    v.Publisher = Publisher;
-    v.Producer = Producer;
-    v.OriginalReleaseTime = OriginalReleaseTime;
-    v.OriginalReleaseYear = OriginalReleaseYear;
-    v.ContentGroup = ContentGroup;
-    v.PartOfSet = PartOfSet;
-    v.Subtitle = Subtitle;
+    static_cast<TMyTagTexts &>(v) = *this;
     v.Title = TitleOrName();
-    v.Track = Track;
-    v.ModifiedBy = ModifiedBy;
-    v.Writer = Writer;
-    v.Year = Year;
-    v.UserText = UserText;
-    v.UserUrl = UserUrl;
-    v.Lyrics = Lyrics;
-    v.Comment = Comment;
     return v;
 }
 

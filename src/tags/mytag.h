@@ -13,17 +13,8 @@
 #include <memory>
 #include <utility>
 
-// Record form of a tag. Times are Windows file times (100-ns ticks since 1601-01-01 UTC).
-struct TMyTagValue {
-    QString FileName;
-    qint64 FileSize = 0;
-    qint64 FileWriteTime = 0;
-    qint64 FileCreateTime = 0;
-    int MediaLength = 0;
-    double MediaDuration = -1.0;
-    int VideoWidth = 0;
-    int VideoHeight = 0;
-    double VideoFrameRate = 0.0;
+// The text fields of a tag, shared by the tag object and its record form.
+struct TMyTagTexts {
     QString Album;
     QString AlbumArtist;
     QString Artist;
@@ -52,9 +43,22 @@ struct TMyTagValue {
     QString Comment;
 };
 
+// Record form of a tag. Times are Windows file times (100-ns ticks since 1601-01-01 UTC).
+struct TMyTagValue : TMyTagTexts {
+    QString FileName;
+    qint64 FileSize = 0;
+    qint64 FileWriteTime = 0;
+    qint64 FileCreateTime = 0;
+    int MediaLength = 0;
+    double MediaDuration = -1.0;
+    int VideoWidth = 0;
+    int VideoHeight = 0;
+    double VideoFrameRate = 0.0;
+};
+
 // Base of the tag classes: file facts and the read operations the format readers use; it reads
 // no tag itself.
-class TMyCustomTag : public TObject {
+class TMyCustomTag : public TObject, public TMyTagTexts {
 public:
     TMyCustomTag();
     explicit TMyCustomTag(const QString &fileName);
@@ -109,32 +113,6 @@ public:
     int MediaLength = 0;
     double MediaDuration = -1.0;
     QString TagVersion;
-    QString Album;
-    QString AlbumArtist;
-    QString Artist;
-    QString Composer;
-    QString Conductor;
-    QString Director;
-    QString Genre;
-    QString OriginalAlbum;
-    QString OriginalArtist;
-    QString OriginalLyricist;
-    QString Publisher;
-    QString Producer;
-    QString OriginalReleaseTime;
-    QString OriginalReleaseYear;
-    QString ContentGroup;
-    QString PartOfSet;
-    QString Subtitle;
-    QString Title;
-    QString Track;
-    QString ModifiedBy;
-    QString Writer;
-    QString Year;
-    QString UserText;
-    QString Lyrics;
-    QString Comment;
-    QString UserUrl;
     bool FileFound = false;
     bool FolderFound = false;
 
