@@ -511,9 +511,10 @@ void ClosePanel(const ImplPtr &impl)
 {
     DisposeNotifier(impl->listenNotifier);
     if (impl->listenFd >= 0) {
+        // The file goes first: it never refuses a connection while it is listed.
+        RemoveFile(impl->path);
         ::close(impl->listenFd);
         impl->listenFd = -1;
-        RemoveFile(impl->path);
     }
     const auto connections = impl->connections;
     for (const auto &conn : connections)
@@ -558,31 +559,45 @@ bool OpenPanel(const ImplPtr &impl)
         if (taken)
             continue;
         const QString path = folder + QLatin1Char('/') + QString::number(handle) + QLatin1Char('.') + impl->className;
-        sockaddr_un address;
-        if (!FillAddress(path, &address)) {
+        // The socket is bound and listening under a name that no listing takes for a panel, and
+        // only then linked under its panel name: a file that is there but refuses connections
+        // would be taken for a dead panel by any other process probing it, and removed.
+        const QString opening = folder + QStringLiteral("/.opening-%1-%2").arg(pid).arg(handle);
+        sockaddr_un address, openingAddress;
+        if (!FillAddress(path, &address) || !FillAddress(opening, &openingAddress)) {
             impl->error = QStringLiteral("通信用フォルダのパスが長すぎます: %1").arg(path);
             return false;
         }
+        auto fail = [&](int fd, int error) {
+            impl->error = QStringLiteral("パネルを作成できません: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
+            ::close(fd);
+            ::unlink(openingAddress.sun_path);
+            return false;
+        };
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         if (fd < 0) {
             impl->error = QString::fromLocal8Bit(std::strerror(errno));
             return false;
         }
-        if (::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        ::unlink(openingAddress.sun_path); // left by a killed process that had this process id
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&openingAddress), sizeof openingAddress) != 0)
+            return fail(fd, errno);
+        ::chmod(openingAddress.sun_path, 0600);
+        if (::listen(fd, 128) != 0)
+            return fail(fd, errno);
+        // link() never replaces a file that is there; rename() only where links are not possible.
+        if (::link(openingAddress.sun_path, address.sun_path) != 0) {
             const int error = errno;
-            ::close(fd);
-            if (error == EADDRINUSE)
-                continue;
-            impl->error = QStringLiteral("パネルを作成できません: %1").arg(QString::fromLocal8Bit(std::strerror(error)));
-            return false;
+            struct stat st;
+            if (error == EEXIST || ::lstat(address.sun_path, &st) == 0) {
+                ::close(fd);
+                ::unlink(openingAddress.sun_path);
+                continue; // taken since it was listed
+            }
+            if (::rename(openingAddress.sun_path, address.sun_path) != 0)
+                return fail(fd, error);
         }
-        ::chmod(address.sun_path, 0600);
-        if (::listen(fd, 128) != 0) {
-            impl->error = QStringLiteral("パネルを作成できません: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
-            ::close(fd);
-            RemoveFile(path);
-            return false;
-        }
+        ::unlink(openingAddress.sun_path);
         impl->listenFd = fd;
         impl->handle = handle;
         impl->path = path;

@@ -10,6 +10,10 @@
 //                                                                 without serving its panel
 //                                        QUIT                     ends after answering
 //   messagepanel_peer lock <name>     takes the instance lock, prints "LOCK <result>", waits
+//   messagepanel_peer churn <class> <n>
+//                                      opens and closes n panels one after the other; prints
+//                                      "LOST <count>" of those whose file was not listed right
+//                                      after opening, then ends
 //   messagepanel_peer signals         bridges the termination signals, prints "READY", then
 //                                      "SIGNAL <n>" for each one it is handed (and goes on)
 #include "platform/instancelock.h"
@@ -51,6 +55,22 @@ int main(int argc, char **argv)
             return 1;
         Say(QStringLiteral("READY"));
         return app.exec();
+    }
+    if (args.size() >= 4 && args[1] == QLatin1String("churn")) {
+        int lost = 0;
+        for (int i = 0, n = args[3].toInt(); i < n; ++i) {
+            platform::PanelEndpoint panel(args[2]);
+            if (!panel.IsOpen()) {
+                Say(QStringLiteral("ERROR ") + panel.ErrorText());
+                return 1;
+            }
+            bool listed = false;
+            for (const platform::PanelEntry &e : platform::ListPanels(args[2]))
+                listed = listed || e.handle == panel.Handle();
+            lost += listed ? 0 : 1;
+        }
+        Say(QStringLiteral("LOST %1").arg(lost));
+        return 0;
     }
     if (args.size() < 3 || args[1] != QLatin1String("panel"))
         return 2;

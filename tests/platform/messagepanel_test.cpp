@@ -315,6 +315,24 @@ TEST_F(MessagePanelTest, DeadPanelFileIsRemoved)
     EXPECT_FALSE(QFileInfo::exists(stale));
 }
 
+TEST_F(MessagePanelTest, PanelBeingOpenedIsNeverTakenForDead)
+{
+    // Another process probes every panel it lists (as a broadcast or a search for a running
+    // player does) while panels are being opened: none may lose its file to the probe.
+    ASSERT_FALSE(PanelFolder().isEmpty());
+    Peer churn(QStringLiteral(TAVIO_PANEL_PEER),
+               {QStringLiteral("churn"), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("3000")});
+    int probes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (!churn.WaitEnd(0) && clock.elapsed() < 60000)
+        for (const PanelEntry &e : ListPanels(QStringLiteral("TApp_MEDIAPlayer")))
+            IsPanel(e.handle), ++probes;
+    const std::optional<QString> lost = churn.Expect(QStringLiteral("LOST "));
+    ASSERT_TRUE(lost.has_value());
+    EXPECT_EQ(lost->toStdString(), "0") << "panels lost to " << probes << " probes";
+}
+
 TEST_F(MessagePanelTest, EnumerationByClassName)
 {
     Peer p1(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("panel"), QStringLiteral("TApp_MEDIAPlayer")});
