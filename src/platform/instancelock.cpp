@@ -2,6 +2,7 @@
 
 #include "platform/messagepanel.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHash>
 
@@ -90,6 +91,34 @@ bool InstanceLockHeld(const QString &name)
         held = errno == EWOULDBLOCK;
     ::close(fd);
     return held;
+}
+
+ScopedNamedLock::ScopedNamedLock(const QString &name, int timeoutMs)
+{
+    const QString path = LockPath(name, nullptr);
+    if (path.isEmpty())
+        return;
+    const int fd = OpenLock(path, nullptr);
+    if (fd < 0)
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            m_fd = fd;
+            return;
+        }
+        if (errno != EINTR && (errno != EWOULDBLOCK || clock.elapsed() >= timeoutMs))
+            break;
+        ::usleep(5000);
+    }
+    ::close(fd);
+}
+
+ScopedNamedLock::~ScopedNamedLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 } // namespace platform

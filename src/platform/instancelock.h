@@ -18,4 +18,20 @@ InstanceLockResult AcquireInstanceLock(const QString &name, QString *error = nul
 // True when some open of the lock, this process's own included, holds it. Takes nothing.
 bool InstanceLockHeld(const QString &name);
 
+// The same kind of lock held only for a while, for work that one holder at a time may do (other
+// threads of this process count as other holders). Waits up to timeoutMs for the lock; IsHeld
+// says whether it was got. Released when the object goes.
+class ScopedNamedLock {
+public:
+    ScopedNamedLock(const QString &name, int timeoutMs);
+    ~ScopedNamedLock();
+    ScopedNamedLock(const ScopedNamedLock &) = delete;
+    ScopedNamedLock &operator=(const ScopedNamedLock &) = delete;
+
+    bool IsHeld() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+};
+
 } // namespace platform

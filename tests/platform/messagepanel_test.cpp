@@ -380,6 +380,37 @@ TEST_F(MessagePanelTest, InstanceLockIsHeldUntilItsProcessEnds)
     EXPECT_EQ(AcquireInstanceLock(QStringLiteral("a/b")), InstanceLockResult::Failed);
 }
 
+TEST_F(MessagePanelTest, ScopedLockWaitsForItsHolderAndIsReleasedWithIt)
+{
+    const QString name = QStringLiteral("work");
+    {
+        Peer holder(QStringLiteral(TAVIO_PANEL_PEER), {QStringLiteral("lock"), name});
+        ASSERT_EQ(holder.Expect(QStringLiteral("LOCK ")), QStringLiteral("acquired"));
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_FALSE(ScopedNamedLock(name, 300).IsHeld());
+        EXPECT_GE(clock.elapsed(), 300);
+        // Got as soon as the holder lets go, within the wait.
+        std::thread killer([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            ::kill(pid_t(holder.Pid()), SIGKILL);
+        });
+        EXPECT_TRUE(ScopedNamedLock(name, 5000).IsHeld());
+        killer.join();
+    }
+    // Another thread of this process is another holder; the lock goes with the object.
+    {
+        ScopedNamedLock first(name, 0);
+        ASSERT_TRUE(first.IsHeld());
+        EXPECT_TRUE(InstanceLockHeld(name));
+        bool other = true;
+        std::thread([&] { other = ScopedNamedLock(name, 50).IsHeld(); }).join();
+        EXPECT_FALSE(other);
+    }
+    EXPECT_FALSE(InstanceLockHeld(name));
+    EXPECT_FALSE(ScopedNamedLock(QStringLiteral("a/b"), 0).IsHeld());
+}
+
 // The next line of the process's output that starts with prefix; nothing when none comes in time.
 std::optional<QString> ReadLine(QProcess &p, const QString &prefix, int ms)
 {
