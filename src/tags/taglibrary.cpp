@@ -3,14 +3,18 @@
 #include "platform/appdirs.h"
 #include "platform/appstate.h"
 #include "platform/files.h"
+#include "platform/instancelock.h"
 #include "platform/uihooks.h"
 #include "tags/mytag.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QMutex>
+#include <QThread>
 
 #include <sqlite3.h>
 
@@ -23,9 +27,10 @@ Q_LOGGING_CATEGORY(lcTagLibrary, "tavio.library")
 
 namespace {
 
-// The table exactly as every library file has always defined it.
+// The table exactly as every library file has always defined it (SQLite stores the statement
+// without its IF NOT EXISTS). The clause lets two players create a new library at once.
 constexpr const char *kCreateTable =
-    "CREATE TABLE TAG_TABLE (FILE_NAME VARCHAR PRIMARY KEY,FILE_SIZE INTEGER,FILE_WRITETIME INTEGER,"
+    "CREATE TABLE IF NOT EXISTS TAG_TABLE (FILE_NAME VARCHAR PRIMARY KEY,FILE_SIZE INTEGER,FILE_WRITETIME INTEGER,"
     "FILE_CREATETIME INTEGER,MEDIA_LENGTH INT,MEDIA_DURATION DOUBLE,VIDEO_WIDTH INT,VIDEO_HEIGHT INT,"
     "VIDEO_FRAMERATE DOUBLE,TAG_ARTIST VARCHAR,TAG_ALBUM VARCHAR,TAG_ALBUMARTIST VARCHAR,"
     "TAG_COMPOSER VARCHAR,TAG_CONDUCTOR VARCHAR,TAG_GENRE VARCHAR,TAG_TITLE VARCHAR,TAG_TRACK VARCHAR,"
@@ -147,6 +152,14 @@ void BindText(sqlite3_stmt *stmt, int param, const QString &text)
     sqlite3_bind_text(stmt, param, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
+// The lock under which a damaged library file is moved aside, one per library file.
+QString RecoveryLockName(const QString &fileName)
+{
+    const QByteArray key = QFile::encodeName(QFileInfo(fileName).absoluteFilePath());
+    return QStringLiteral("library-%1").arg(
+        QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16)));
+}
+
 bool IsDamaged(int rc)
 {
     rc &= 0xff;
@@ -213,8 +226,15 @@ int TMyTagLibrary::OpenAndPrepare(int busyTimeoutMs)
     }
     sqlite3_busy_timeout(m_db, busyTimeoutMs);
     // WAL lets lookups run while another connection stores; NORMAL syncing is safe with WAL.
-    if (!Exec("PRAGMA journal_mode=WAL;"))
-        return sqlite3_errcode(m_db);
+    // Two connections switching a file at once get SQLITE_BUSY without the busy handler being
+    // asked (they would deadlock): the loser tries again, and the mode stays with the file.
+    QElapsedTimer clock;
+    clock.start();
+    while (!Exec("PRAGMA journal_mode=WAL;")) {
+        if ((sqlite3_errcode(m_db) & 0xff) != SQLITE_BUSY || clock.elapsed() > busyTimeoutMs)
+            return sqlite3_errcode(m_db);
+        QThread::msleep(5);
+    }
     if (!Exec("PRAGMA synchronous=NORMAL;"))
         return sqlite3_errcode(m_db);
 
@@ -258,16 +278,31 @@ bool TMyTagLibrary::OpenFile(bool recoverCorrupt, int busyTimeoutMs)
 {
     int rc = OpenAndPrepare(busyTimeoutMs);
     if (rc != SQLITE_OK && recoverCorrupt && IsDamaged(rc)) {
-        const QString reason = m_lastError;
+        QString reason = m_lastError;
         Close();
-        if (MoveAside()) {
-            qCWarning(lcTagLibrary).noquote()
-                << QStringLiteral("tag library \"%1\" is damaged (%2); moved it to \"%3\" and started a new one")
-                       .arg(m_fileName, reason, m_movedAside);
+        // Players started together all find the damaged file. One at a time looks again and moves
+        // it aside: the others then find the new database and keep it, rather than moving a
+        // healthy file (which the first one already uses) aside once more.
+        const platform::ScopedNamedLock lock(RecoveryLockName(m_fileName), 10000);
+        if (lock.IsHeld()) {
             rc = OpenAndPrepare(busyTimeoutMs);
+            if (rc != SQLITE_OK && IsDamaged(rc)) {
+                reason = m_lastError;
+                Close();
+                if (MoveAside()) {
+                    qCWarning(lcTagLibrary).noquote()
+                        << QStringLiteral("tag library \"%1\" is damaged (%2); moved it to \"%3\" and started a new one")
+                               .arg(m_fileName, reason, m_movedAside);
+                    rc = OpenAndPrepare(busyTimeoutMs);
+                } else {
+                    qCWarning(lcTagLibrary).noquote()
+                        << QStringLiteral("tag library \"%1\" is damaged (%2) and cannot be moved aside; library off")
+                               .arg(m_fileName, reason);
+                }
+            }
         } else {
             qCWarning(lcTagLibrary).noquote()
-                << QStringLiteral("tag library \"%1\" is damaged (%2) and cannot be moved aside; library off")
+                << QStringLiteral("tag library \"%1\" is damaged (%2); another program is repairing it, library off")
                        .arg(m_fileName, reason);
         }
     }

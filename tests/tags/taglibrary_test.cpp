@@ -12,6 +12,7 @@
 #include <sqlite3.h>
 
 #include <clocale>
+#include <latch>
 #include <thread>
 
 namespace {
@@ -438,6 +439,51 @@ TEST_F(TagLibraryTest, EveryThreadHasItsOwnConnection)
         ASSERT_TRUE(LookupTag(found, song));
         EXPECT_EQ(found->FileSize, 4);
         delete found;
+    }
+}
+
+// Players started together open (and may create) the same library at the same moment.
+TEST_F(TagLibraryTest, PlayersOpeningTheLibraryTogetherAllGetIt)
+{
+    constexpr int kPlayers = 4;
+    auto openTogether = [&](const QString &path) {
+        std::latch start(kPlayers);
+        std::vector<std::unique_ptr<TMyTagLibrary>> opened(kPlayers);
+        std::vector<std::thread> players;
+        for (int i = 0; i < kPlayers; ++i)
+            players.emplace_back([&, i] {
+                start.arrive_and_wait();
+                opened[size_t(i)] = std::make_unique<TMyTagLibrary>(path, /*recoverCorrupt=*/true);
+            });
+        for (std::thread &t : players)
+            t.join();
+        return opened;
+    };
+    const QString song = File(QStringLiteral("shared.mp3"));
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE(round);
+        const QString path = dir.Path(QStringLiteral("lib%1.sqlite3").arg(round));
+        if (round % 2) {
+            // A damaged file: moved aside once, and every player ends up on the one new database.
+            dir.Write(QFileInfo(path).fileName(), QByteArray(8192, 'x'));
+        }
+        auto opened = openTogether(path);
+        for (const auto &library : opened)
+            ASSERT_TRUE(library->IsOpen()) << library->LastError().toStdString();
+        int movedAside = 0;
+        for (const auto &library : opened)
+            movedAside += library->MovedAsideTo().isEmpty() ? 0 : 1;
+        EXPECT_EQ(movedAside, round % 2);
+        EXPECT_EQ(QFileInfo::exists(path + QStringLiteral(".corrupt")), bool(round % 2));
+        EXPECT_FALSE(QFileInfo::exists(path + QStringLiteral(".corrupt.2")));
+        TMyLibraryRecord record = SampleRecord(song);
+        record.FileSize = round;
+        ASSERT_EQ(opened[0]->Store(record), TLibraryResult::Ok) << opened[0]->LastError().toStdString();
+        for (const auto &library : opened) {
+            TMyLibraryRecord found;
+            EXPECT_EQ(library->Lookup(song, found), TLibraryResult::Ok);
+            EXPECT_EQ(found.FileSize, round);
+        }
     }
 }
 
