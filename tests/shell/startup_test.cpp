@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <iostream>
 #include <memory>
 #include <optional>
 
@@ -106,9 +107,26 @@ protected:
     void TearDown() override
     {
         for (auto &p : m_running) {
+            const bool ended = p->state() == QProcess::NotRunning || p->waitForFinished(0);
             p->kill();
             p->waitForFinished();
+            if (HasFailure()) {
+                const QString how = ended ? QStringLiteral("had ended (%1 %2)")
+                                                .arg(p->exitStatus() == QProcess::NormalExit ? QStringLiteral("code")
+                                                                                              : QStringLiteral("crash"))
+                                                .arg(p->exitCode())
+                                          : QStringLiteral("was killed at the end of the test");
+                std::cerr << "--- tavio " << p->arguments().join(QLatin1Char(' ')).toStdString() << " (pid "
+                          << p->property("pid").toLongLong() << ") " << how.toStdString() << "; its output:\n"
+                          << p->readAll().toStdString() << "---\n";
+            }
         }
+        if (HasFailure())
+            std::cerr << "--- panel folder: " << QDir(Folder()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden |
+                                                                          QDir::NoDotAndDotDot)
+                                                     .join(QLatin1Char(' '))
+                                                     .toStdString()
+                      << "\n";
         // Sub-players notice their player is gone within a second; let them end, also one
         // that was still starting, before their folder goes.
         if (!m_running.empty())
@@ -136,6 +154,7 @@ protected:
             static int serial = 0;
             m_runtimeRoot = base.Path(QStringLiteral("t%1").arg(++serial));
             QDir().mkdir(m_runtimeRoot);
+            ::chmod(QFile::encodeName(m_runtimeRoot).constData(), 0700); // as a runtime folder is
         }
         return m_runtimeRoot;
     }
@@ -164,12 +183,14 @@ protected:
             p.kill(), p.waitForFinished();
         return run;
     }
+    // Started to run alongside the test; what it writes is kept and shown when the test fails.
     QProcess *StartTavio(const QStringList &args)
     {
         auto p = std::make_unique<QProcess>();
-        p->setProcessChannelMode(QProcess::ForwardedChannels);
+        p->setProcessChannelMode(QProcess::MergedChannels);
         p->start(kExe, args);
         p->waitForStarted();
+        p->setProperty("pid", p->processId());
         m_running.push_back(std::move(p));
         return m_running.back().get();
     }
