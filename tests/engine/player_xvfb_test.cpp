@@ -8,6 +8,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "support/xvfb.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -18,19 +20,7 @@ bool g_haveDisplay = false;
 
 class PlayerXvfbTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        const QByteArray display = qgetenv("TAVIO_XVFB_DISPLAY");
-        if (display.isEmpty() || QCoreApplication::instance())
-            return;
-        qputenv("DISPLAY", display);
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "engine_player_xvfb_test";
-        static char *argv[] = {name, nullptr};
-        new QGuiApplication(argc, argv);
-        g_haveDisplay = QGuiApplication::platformName() == QLatin1String("xcb");
-    }
+    static void SetUpTestSuite() { g_haveDisplay = StartXvfbApplication<QGuiApplication>("engine_player_xvfb_test"); }
 
     void SetUp() override
     {

@@ -12,6 +12,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "support/xvfb.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -22,19 +24,7 @@ bool g_haveDisplay = false;
 
 class VideoAreaXvfbTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        const QByteArray display = qgetenv("TAVIO_XVFB_DISPLAY");
-        if (display.isEmpty() || QCoreApplication::instance())
-            return;
-        qputenv("DISPLAY", display);
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "shell_videoarea_xvfb_test";
-        static char *argv[] = {name, nullptr};
-        new QApplication(argc, argv);
-        g_haveDisplay = QGuiApplication::platformName() == QLatin1String("xcb");
-    }
+    static void SetUpTestSuite() { g_haveDisplay = StartXvfbApplication<QApplication>("shell_videoarea_xvfb_test"); }
 
     void SetUp() override
     {
