@@ -2,26 +2,11 @@
 // and the forwarded rest stay consistent with each other.
 #include "shell/myparam.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-
-namespace {
-
-void Check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-} // namespace
+#include "fuzzinput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const size_t units = size / 2;
-    QString text(qsizetype(units), Qt::Uninitialized);
-    for (size_t i = 0; i < units; ++i)
-        text[qsizetype(i)] = QChar(char16_t(data[2 * i] | (data[2 * i + 1] << 8)));
+    const QString text = Utf16Of(data, size);
 
     const QStringList args = SplitCommandLine(text);
     Check(SplitCommandLine(JoinCommandLine(args)) == args);
