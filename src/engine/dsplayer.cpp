@@ -930,10 +930,10 @@ long long TMyDirectShowPlayer::PositionSeconds() const
     return RoundHalfAway(Position());
 }
 
-void TMyDirectShowPlayer::SeekTo(double seconds, double rate)
+bool TMyDirectShowPlayer::SeekTo(double seconds, double rate)
 {
     if (!d->pipeline)
-        return;
+        return false;
     const double duration = Duration();
     if (!(seconds > 0))
         seconds = 0;
@@ -951,6 +951,7 @@ void TMyDirectShowPlayer::SeekTo(double seconds, double rate)
         d->seekTarget = seconds;
         d->lastPosition = seconds;
     }
+    return ok;
 }
 
 void TMyDirectShowPlayer::SetPosition(double seconds)
@@ -967,21 +968,9 @@ void TMyDirectShowPlayer::SetRate(double rate)
         rate = 1.0;
     if (RoundHalfAway(rate * 100) < 0 && !(SeekingCaps() & kCanSeekBackwards))
         rate = 1.0;
-    const double position = Position();
-    const double duration = Duration();
-    const double target = duration > 0 ? std::clamp(position, 0.0, duration) : std::max(position, 0.0);
-    const gint64 t = gint64(std::llround(target * 1e9));
-    const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
-    gboolean ok;
-    if (rate >= 0)
-        ok = gst_element_seek(d->Pipe(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, t, GST_SEEK_TYPE_NONE, -1);
-    else
-        ok = gst_element_seek(d->Pipe(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, 0, GST_SEEK_TYPE_SET, t);
-    if (ok) {
+    // The rate takes effect through a seek to where playback is now.
+    if (SeekTo(Position(), rate))
         m_rate = rate;
-        d->seekPending = true;
-        d->seekTarget = target;
-    }
 }
 
 int TMyDirectShowPlayer::SeekingCaps() const

@@ -194,7 +194,7 @@ private:
     void UpdateDrainState();
     void ScheduleClosedCheck();
     void ClosedCheck();
-    void SeekTo(double seconds, double rate);
+    bool SeekTo(double seconds, double rate);
     void ScheduleSinkRefresh();
     void RefreshSink();
     bool WaitSettled(int timeoutMs);
