@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QThread>
 #include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
@@ -108,6 +109,8 @@ protected:
     {
         auto window = std::make_unique<TApp_MEDIAPlayer>();
         VideoAreaOf(window.get())->Player()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+        // An idle-priority walk crawls on a busy test machine (its measurements then run out of time).
+        window->PlayerBinding->TagRefresh()->SetPriority(QThread::NormalPriority);
         return window;
     }
 
@@ -135,8 +138,10 @@ TEST_F(PlayerBindingTest, AFolderFillsTheLibraryAndTheCaptionThenOpensAgainFromT
 
     Open(*window, Folder());
     ASSERT_EQ(player->EntryCount(), 2);
+    // Held at the first entry, so that a slow walk cannot outlast the three-second file.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kWaitMs));
+    player->Pause();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PlayerBinding->TagsComplete(); }, kWaitMs));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning; }, kWaitMs));
     EXPECT_EQ(player->FileName(), FileOf(kFiles[0]));
     EXPECT_EQ(window->windowTitle(), kFiles[0].caption);
     EXPECT_EQ(window->toolTip(), kFiles[0].hint);
@@ -171,12 +176,13 @@ TEST_F(PlayerBindingTest, AFolderFillsTheLibraryAndTheCaptionThenOpensAgainFromT
     // The same folder again: the records are current, so the walk reads no file.
     Open(*window, Folder());
     ASSERT_EQ(player->EntryCount(), 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kWaitMs));
+    player->Pause();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window->PlayerBinding->TagsComplete(); }, kWaitMs));
     const TMyTagRefresh::Counts second = refresh->Statistics();
     EXPECT_EQ(second.ReadFully, first.ReadFully);
     EXPECT_EQ(second.MediaOnly, first.MediaOnly);
     EXPECT_EQ(second.FromLibrary - first.FromLibrary, 2);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning; }, kWaitMs));
     EXPECT_EQ(window->windowTitle(), kFiles[0].caption);
     EXPECT_EQ(TMyTagLibrary(database).RecordCount(), 2);
 }
