@@ -19,7 +19,16 @@ for n in $(seq 90 130); do
   if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
     Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
-    export TAVIO_XVFB_DISPLAY=":$n"
+    # Only a server that is up is handed to the tests; without one they skip.
+    for _ in $(seq 50); do
+      [ -S "/tmp/.X11-unix/X$n" ] && break
+      sleep 0.1
+    done
+    if [ -S "/tmp/.X11-unix/X$n" ]; then
+      export TAVIO_XVFB_DISPLAY=":$n"
+    else
+      echo "test.sh: Xvfb did not start; the tests that need a display will skip" >&2
+    fi
     break
   fi
 done
