@@ -70,6 +70,26 @@ int DurationSecondsNearest(double seconds)
     return int(std::clamp(std::round(seconds), -2147483648.0, 2147483647.0));
 }
 
+namespace {
+
+// The file facts, media information and text fields that a tag and its record form share.
+template <class From>
+void CopyFileFactsAndTexts(TMyCustomTag &to, const From &from)
+{
+    to.SetFileName(from.FileName);
+    to.FileSize = from.FileSize;
+    to.FileWriteTime = from.FileWriteTime;
+    to.FileCreateTime = from.FileCreateTime;
+    to.MediaDuration = from.MediaDuration;
+    to.MediaLength = DurationSecondsNearest(from.MediaDuration);
+    to.VideoWidth = from.VideoWidth;
+    to.VideoHeight = from.VideoHeight;
+    to.VideoFrameRate = from.VideoFrameRate;
+    static_cast<TMyTagTexts &>(to) = from;
+}
+
+} // namespace
+
 TMyCustomTag::TMyCustomTag() = default;
 
 TMyCustomTag::TMyCustomTag(const QString &fileName)
@@ -84,16 +104,7 @@ TMyCustomTag::TMyCustomTag(const TMyCustomTag &tag) : TObject()
 
 TMyCustomTag::TMyCustomTag(const TMyTagValue &v)
 {
-    SetFileName(v.FileName);
-    FileSize = v.FileSize;
-    FileWriteTime = v.FileWriteTime;
-    FileCreateTime = v.FileCreateTime;
-    MediaDuration = v.MediaDuration;
-    MediaLength = DurationSecondsNearest(v.MediaDuration);
-    VideoWidth = v.VideoWidth;
-    VideoHeight = v.VideoHeight;
-    VideoFrameRate = v.VideoFrameRate;
-    static_cast<TMyTagTexts &>(*this) = v;
+    CopyFileFactsAndTexts(*this, v);
     FileFound = FileExists(FileName);
     FolderFound = DirectoryExists(FilePath);
 }
@@ -247,17 +258,8 @@ void TMyCustomTag::CopyTextFields(const TMyCustomTag &t)
 
 void TMyCustomTag::Assign(const TMyCustomTag &t)
 {
-    SetFileName(t.FileName);
-    FileSize = t.FileSize;
-    FileWriteTime = t.FileWriteTime;
-    FileCreateTime = t.FileCreateTime;
-    MediaDuration = t.MediaDuration;
-    MediaLength = DurationSecondsNearest(t.MediaDuration);
-    VideoWidth = t.VideoWidth;
-    VideoHeight = t.VideoHeight;
-    VideoFrameRate = t.VideoFrameRate;
+    CopyFileFactsAndTexts(*this, t);
     TagVersion = t.TagVersion;
-    CopyTextFields(t);
     FileFound = t.FileFound;
     FolderFound = t.FolderFound;
 }
