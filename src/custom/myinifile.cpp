@@ -93,6 +93,19 @@ QString OneLine(QStringView text)
     return out;
 }
 
+// True for a key line whose key (ignoring case) is not in seen yet; the key is added.
+bool FirstOfItsKey(const QString &line, QSet<QString> &seen)
+{
+    const QStringView key = KeyOf(line);
+    if (key.isEmpty())
+        return false;
+    const QString folded = Fold(key);
+    if (seen.contains(folded))
+        return false;
+    seen.insert(folded);
+    return true;
+}
+
 // Key lines for reading: blank lines, lines without a key and earlier copies of a key go;
 // the lowest copy of a key stays, in file order.
 QStringList CleanForRead(const QStringList &lines)
@@ -101,16 +114,8 @@ QStringList CleanForRead(const QStringList &lines)
     QSet<QString> seen;
     for (qsizetype i = lines.size() - 1; i >= 0; --i) {
         const QString &line = lines[i];
-        if (Trim(line).isEmpty())
-            continue;
-        const QStringView key = KeyOf(line);
-        if (key.isEmpty())
-            continue;
-        const QString folded = Fold(key);
-        if (seen.contains(folded))
-            continue;
-        seen.insert(folded);
-        kept.append(line);
+        if (!Trim(line).isEmpty() && FirstOfItsKey(line, seen))
+            kept.append(line);
     }
     std::reverse(kept.begin(), kept.end());
     return kept;
@@ -123,16 +128,8 @@ QStringList CleanForWrite(const QStringList &lines)
     QSet<QString> seen;
     for (const QString &raw : lines) {
         const QString line = OneLine(raw);
-        if (Trim(line).isEmpty() || EndsSection(line))
-            continue;
-        const QStringView key = KeyOf(line);
-        if (key.isEmpty())
-            continue;
-        const QString folded = Fold(key);
-        if (seen.contains(folded))
-            continue;
-        seen.insert(folded);
-        kept.append(line);
+        if (!Trim(line).isEmpty() && !EndsSection(line) && FirstOfItsKey(line, seen))
+            kept.append(line);
     }
     return kept;
 }
