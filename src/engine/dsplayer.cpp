@@ -3,6 +3,7 @@
 #include "engine/gstbusbridge.h"
 #include "engine/gsterrors.h"
 #include "engine/gstsupport.h"
+#include "engine/mediameasurer.h"
 #include "engine/timetexts.h"
 #include "lists/fileutils.h"
 #include "platform/uihooks.h"
@@ -33,6 +34,9 @@ using engine::PadRef;
 namespace {
 
 constexpr int kPrerollTimeoutMs = 15000;
+// How long opening may spend reading frame times where the demuxer's frame rate is not to be
+// trusted.
+constexpr std::chrono::milliseconds kFrameTimeReadTimeout{3000};
 constexpr qint64 kGraphFileLimit = 64 * 1024;
 const char kGraphHeader[] = "tavio filter graph 1";
 
@@ -138,6 +142,37 @@ bool CapsVideoFacts(GstCaps *caps, int &width, int &height, double &frameTime)
     if (gst_structure_get_fraction(s, "framerate", &num, &den) && num > 0 && den > 0)
         frameTime = double(den) / double(num);
     return width > 0 && height > 0;
+}
+
+// Whether an element made by the factory is somewhere inside the bin.
+bool BinHasElementOf(GstElement *bin, const char *factoryName)
+{
+    if (!bin || !GST_IS_BIN(bin))
+        return false;
+    GstIterator *it = gst_bin_iterate_recurse(GST_BIN(bin));
+    bool found = false;
+    GValue item = G_VALUE_INIT;
+    bool done = false;
+    while (!done && !found) {
+        switch (gst_iterator_next(it, &item)) {
+        case GST_ITERATOR_OK: {
+            auto *element = GST_ELEMENT(g_value_get_object(&item));
+            GstElementFactory *factory = gst_element_get_factory(element);
+            found = factory && g_str_equal(GST_OBJECT_NAME(factory), factoryName);
+            g_value_reset(&item);
+            break;
+        }
+        case GST_ITERATOR_RESYNC:
+            gst_iterator_resync(it);
+            break;
+        default:
+            done = true;
+            break;
+        }
+    }
+    g_value_unset(&item);
+    gst_iterator_free(it);
+    return found;
 }
 
 int MessageTypeBit(GstMessageType type)
@@ -324,6 +359,7 @@ bool TMyDirectShowPlayer::Open(const QString &fileName)
     m_duration = 0;
     m_videoWidth = m_videoHeight = 0;
     m_frameRate = m_frameTime = 0;
+    m_frameTimeFromFrames = false;
     m_rate = 1.0;
     m_logicalState = psStopped;
     Album.clear();
@@ -356,6 +392,15 @@ bool TMyDirectShowPlayer::Open(const QString &fileName)
         Writer = tag.Writer;
     }
     ReadVideoFacts();
+    if (HasVideoSize() && BinHasElementOf(d->Pipe(), "asfdemux")) {
+        // The ASF demuxer reports 25/1 for streams whose rate it does not know (a 29.97 fps film
+        // among them): the frames' own times tell the real frame time.
+        const double rate = engine::AsfFrameRate(fileName, kFrameTimeReadTimeout);
+        if (rate > 0) {
+            m_frameTime = 1.0 / rate;
+            m_frameTimeFromFrames = true;
+        }
+    }
     m_frameRate = m_frameTime > 0 ? double(RoundHalfAway(100.0 / m_frameTime)) / 100.0 : 0.0;
     if (m_videoWindow) {
         if (HasVideoSize() && d->windowSink) {
@@ -756,7 +801,7 @@ void TMyDirectShowPlayer::HandleMessage(void *raw)
         gst_structure_get_int(s, "width", &w);
         gst_structure_get_int(s, "height", &h);
         gst_structure_get_double(s, "frame-time", &ft);
-        if (ft > 0) {
+        if (ft > 0 && !m_frameTimeFromFrames) {
             m_frameTime = ft;
             m_frameRate = double(RoundHalfAway(100.0 / ft)) / 100.0;
         }
@@ -918,6 +963,29 @@ double TMyDirectShowPlayer::Position() const
     if (duration > 0 && d->lastPosition > duration)
         return duration;
     return d->lastPosition;
+}
+
+double TMyDirectShowPlayer::ShownFrameTime() const
+{
+    if (!d->pipeline || !HasVideoSize())
+        return -1;
+    GstSample *sample = nullptr;
+    g_object_get(d->Pipe(), "sample", &sample, nullptr);
+    if (!sample)
+        return -1;
+    double seconds = -1;
+    GstBuffer *buffer = gst_sample_get_buffer(sample);
+    if (buffer && GST_BUFFER_PTS_IS_VALID(buffer)) {
+        guint64 t = GST_BUFFER_PTS(buffer);
+        if (const GstSegment *segment = gst_sample_get_segment(sample); segment && segment->format == GST_FORMAT_TIME) {
+            const guint64 stream = gst_segment_to_stream_time(segment, GST_FORMAT_TIME, t);
+            if (stream != GST_CLOCK_TIME_NONE)
+                t = stream;
+        }
+        seconds = double(t) / 1e9;
+    }
+    gst_sample_unref(sample);
+    return seconds;
 }
 
 bool TMyDirectShowPlayer::SeekPending() const

@@ -145,6 +145,8 @@ public:
     void SetPositionSeconds(long long seconds) { SetPosition(double(seconds)); }
     void SetRate(double rate);
     double FrameTime() const { return IsOpen() ? m_frameTime : 0.0; }
+    // Stream time (seconds) of the video frame on display; -1 when no frame is shown.
+    double ShownFrameTime() const;
     // A seek or frame step is still on its way (Position reads its target meanwhile).
     bool SeekPending() const;
     bool CanStep(int n) const;
@@ -215,6 +217,7 @@ private:
     int m_videoHeight = 0;
     double m_frameRate = 0;
     double m_frameTime = 0;
+    bool m_frameTimeFromFrames = false;  // measured from the frame times; the caps do not override it
     double m_rate = 1.0;
     int m_logicalState = psStopped;
     bool m_closing = false;

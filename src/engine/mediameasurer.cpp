@@ -190,6 +190,14 @@ double FrameRateFromTimestamps(std::vector<long long> times, long long step)
     return estimate;
 }
 
+double AsfFrameRate(const QString &fileName, std::chrono::milliseconds timeout)
+{
+    if (fileName.isEmpty() || timeout.count() <= 0 || !platform::GetFileStatus(fileName).isRegular ||
+        !EnsureGStreamer())
+        return 0;
+    return AsfFrameRateFromTimestamps(fileName, Clock::now() + timeout);
+}
+
 TMediaInfo MeasureMedia(const QString &fileName, std::chrono::milliseconds timeout)
 {
     const Clock::time_point deadline = Clock::now() + timeout;

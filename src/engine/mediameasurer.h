@@ -22,6 +22,11 @@ TMediaInfo MeasureMedia(const QString &fileName,
 // Makes GetMediaInfo (tags/mediameasure.h) measure with MeasureMedia and the timeout.
 void InstallMediaMeasurer(std::chrono::milliseconds timeout = kDefaultMeasureTimeout);
 
+// Frames per second of the first video stream of an ASF file, from the presentation times of its
+// first frames (its demuxer reports 25/1 for streams whose rate it does not know); 0 when they do
+// not tell within the timeout.
+double AsfFrameRate(const QString &fileName, std::chrono::milliseconds timeout);
+
 // Frames per second from presentation times (nanoseconds, any order) that the container keeps
 // at a coarse step (ASF: whole milliseconds). The rate is the common one (an integer, or one of
 // the n * 1000/1001 family) that the times allow within that step, else their plain average;

@@ -361,6 +361,30 @@ TEST_F(PlayerTest, OneFrameStepsOnBothFrameRates)
     }
 }
 
+TEST_F(PlayerTest, WindowsMediaFrameTimeComesFromTheFramesNotTheDemuxer)
+{
+    // The demuxer says 25 frames per second; the frames come every 1001/30000 s (kept in whole
+    // milliseconds). A step back taken with the demuxer's rate would skip a frame.
+    ASSERT_TRUE(player->Open(Fixture(QStringLiteral("v2997.wmv"))));
+    EXPECT_DOUBLE_EQ(player->FrameRate(), 29.97);
+    EXPECT_NEAR(player->FrameTime(), 1001.0 / 30000, 1e-6);
+    const auto shownFrame = [&] {
+        Spin(200);
+        const double t = player->ShownFrameTime();
+        return t < 0 ? -1 : int(std::lround(t * 30000 / 1001));
+    };
+    EXPECT_EQ(shownFrame(), 0);
+    EXPECT_TRUE(player->StepFrames(40));
+    ASSERT_EQ(shownFrame(), 40);
+    EXPECT_TRUE(player->StepFrames(-1));
+    EXPECT_EQ(shownFrame(), 39);
+    EXPECT_TRUE(player->StepFrames(-1));
+    EXPECT_EQ(shownFrame(), 38);
+    EXPECT_TRUE(player->StepFramesByTime(-1));
+    EXPECT_EQ(shownFrame(), 37);
+    EXPECT_EQ(Count(QStringLiteral("Error")), 0);
+}
+
 TEST_F(PlayerTest, StepWhilePlayingPausesAndStaysPaused)
 {
     ASSERT_TRUE(player->Open(Fixture(QStringLiteral("v25.avi"))));
