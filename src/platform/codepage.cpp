@@ -298,6 +298,62 @@ QString AnsiToWide(QByteArrayView bytes)
     return out;
 }
 
+bool IsAssignedAnsi(QByteArrayView bytes)
+{
+    const Cp932Tables &t = Tables();
+    const auto privateUse = [](char16_t u) { return u >= 0xE000 && u <= 0xF8FF; };
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    const qsizetype len = bytes.size();
+    bool doubleByte = false;
+    for (qsizetype i = 0; i < len; ++i) {
+        const uchar b = p[i];
+        if (!IsAnsiLeadByte(b)) {
+            if (b == 0x80 || privateUse(t.single[b]))
+                return false;
+            continue;
+        }
+        if (i + 1 >= len)
+            return doubleByte;
+        const uchar trail = p[i + 1];
+        if (trail < 0x40 || trail == 0x7F || trail > 0xFC)
+            return false;
+        const char16_t u = t.dbl[b][trail];
+        if (!u || privateUse(u))
+            return false;
+        doubleByte = true;
+        ++i;
+    }
+    return true;
+}
+
+QString WesternToWide(QByteArrayView bytes)
+{
+    static const std::array<char16_t, 256> table = [] {
+        std::array<char16_t, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[b] = char16_t(b);  // Latin-1 and, for the unassigned bytes, the C1 controls
+        if (ConverterPtr cnv = OpenConverter("windows-1252")) {
+            for (int b = 0x80; b < 0xA0; ++b) {
+                UErrorCode e = U_ZERO_ERROR;
+                ucnv_reset(cnv.get());
+                ucnv_setToUCallBack(cnv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &e);
+                const char src = char(b);
+                UChar out[2];
+                if (ucnv_toUChars(cnv.get(), out, 2, &src, 1, &e) == 1 && U_SUCCESS(e) && out[0] != 0xFFFD &&
+                    out[0] != 0x1A)
+                    t[b] = out[0];
+            }
+        }
+        return t;
+    }();
+    QString out(bytes.size(), Qt::Uninitialized);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    const auto *p = reinterpret_cast<const uchar *>(bytes.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        dst[i] = table[p[i]];
+    return out;
+}
+
 QByteArray WideToAnsi(QStringView text, char defaultChar, bool *usedDefault)
 {
     const Cp932Tables &t = Tables();

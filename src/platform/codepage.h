@@ -30,6 +30,13 @@ bool FitsAnsi(QStringView text);
 int AnsiBytesOfUnit(char16_t unit, char out[2]);
 // Lead bytes of windows-932 double-byte characters (81-9F, E0-FC).
 inline bool IsAnsiLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+// True when the bytes read as windows-932 give only characters the code page assigns: every lead
+// byte has a trail byte and a mapping, and nothing lands in the private-use area (the user-defined
+// rows F0-F9, the bytes A0 and FD-FF) or on the byte 80. A lead byte alone at the very end passes
+// when double-byte characters come before it: that is a Japanese text cut to its field's size.
+bool IsAssignedAnsi(QByteArrayView bytes);
+// windows-1252 as Windows decodes it (its five unassigned bytes give the C1 controls of the same value).
+QString WesternToWide(QByteArrayView bytes);
 
 // Any of the code pages above. Decoding never fails; unmappable units are written as "?".
 QString Decode(CodePage cp, QByteArrayView bytes);

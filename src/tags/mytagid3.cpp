@@ -42,9 +42,13 @@ QByteArrayView UpToZeroByte(QByteArrayView b)
     return z < 0 ? b : b.first(z);
 }
 
+// Text without an encoding of its own: windows-932 as long as the bytes make sense in it (what
+// Japanese software writes), else windows-1252 (what most other software writes), so that "Café"
+// keeps its letters instead of turning into a broken double-byte character.
 QString AnsiText(QByteArrayView b)
 {
-    return platform::AnsiToWide(UpToZeroByte(b));
+    const QByteArrayView text = UpToZeroByte(b);
+    return platform::IsAssignedAnsi(text) ? platform::AnsiToWide(text) : platform::WesternToWide(text);
 }
 
 QString Utf8Text(QByteArrayView b)
@@ -143,7 +147,7 @@ const FrameRule kFrames[] = {
     {"TPE1", "TP1", &TMyCustomTag::Artist, FrameKind::Text},
     {"TCOM", "TCM", &TMyCustomTag::Composer, FrameKind::Text},
     {"TPE3", "TP3", &TMyCustomTag::Conductor, FrameKind::Text},
-    {"TCON", "TCN", &TMyCustomTag::Genre, FrameKind::Text},
+    {"TCON", "TCO", &TMyCustomTag::Genre, FrameKind::Text},
     {"TOAL", "TOT", &TMyCustomTag::OriginalAlbum, FrameKind::Text},
     {"TOPE", "TOA", &TMyCustomTag::OriginalArtist, FrameKind::Text},
     {"TOLY", "TOL", &TMyCustomTag::OriginalLyricist, FrameKind::Text},
@@ -209,6 +213,36 @@ void HandleFrame(TMyCustomTag &tag, const FrameRule &rule, QByteArrayView data)
 bool IsFrameIdStart(uchar8 c)
 {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsFrameId(const uchar8 *p, int idLength)
+{
+    for (int i = 0; i < idLength; ++i)
+        if (!IsFrameIdStart(p[i]))
+            return false;
+    return true;
+}
+
+// True when a frame ending at end leaves the parse at a sound place: the tag's end, padding, or
+// the id of the next frame.
+bool EndsSoundly(const uchar8 *b, qint64 size, qint64 end)
+{
+    if (end == size)
+        return true;
+    if (end > size)
+        return false;
+    if (b[end] == 0)
+        return true;
+    return size - end >= 4 && IsFrameId(b + end, 4);
+}
+
+// The year of a recording time ("2004", "2004-05-06T10:00"): its first four digits, or nothing.
+QString YearOfRecordingTime(const QString &time)
+{
+    qsizetype n = 0;
+    while (n < time.size() && n < 4 && time[n] >= u'0' && time[n] <= u'9')
+        ++n;
+    return n == 4 ? time.left(4) : QString();
 }
 
 } // namespace
@@ -293,7 +327,9 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
         size = RemoveUnsync(b, size);
 
     qint64 pos = 0;
-    if (extended) {
+    // Some writers set the extended-header flag without writing one: a frame id stands where its
+    // size would be, and the frames start right after the main header.
+    if (extended && !(size >= 4 && IsFrameId(b, 4))) {
         if (size < 4)
             return;
         const quint32 e = BigEndian(b, 4);
@@ -317,6 +353,11 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
 
     const int headerLength = m_major == 2 ? 6 : 10;
     const int idLength = m_major == 2 ? 3 : 4;
+    // Some v2.4 writers store frame sizes as plain big-endian numbers. When a sync-safe size leads
+    // nowhere sound and the plain one does, the plain sizes are used for the rest of the tag.
+    bool plainSizes = false;
+    bool hasYear = false;
+    QString recordingTime;
     while (pos < size) {
         const qint64 left = size - pos;
         if (left < headerLength)
@@ -330,8 +371,17 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
             stored = BigEndian(frame + 3, 3);
         else if (m_major == 3)
             stored = BigEndian(frame + 4, 4);
-        else
+        else if (plainSizes)
+            stored = BigEndian(frame + 4, 4);
+        else {
             stored = SyncSafe(frame + 4, 4);
+            const qint64 plain = BigEndian(frame + 4, 4);
+            if (plain != stored && !EndsSoundly(b, size, pos + headerLength + stored) &&
+                EndsSoundly(b, size, pos + headerLength + plain)) {
+                stored = plain;
+                plainSizes = true;
+            }
+        }
         if (m_major >= 3)
             frameFlags = frame[9];
         if (stored > left - headerLength)
@@ -360,12 +410,19 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
             skip = compressed || encrypted;
         }
         if (stored > 0 && !skip && length >= extra) {
-            if (const FrameRule *rule = FindRule(frame, idLength))
-                HandleFrame(*this, *rule,
-                            QByteArrayView(reinterpret_cast<const char *>(data + extra), qsizetype(length - extra)));
+            const QByteArrayView frameData(reinterpret_cast<const char *>(data + extra), qsizetype(length - extra));
+            if (const FrameRule *rule = FindRule(frame, idLength)) {
+                HandleFrame(*this, *rule, frameData);
+                hasYear = hasYear || rule->field == &TMyCustomTag::Year;
+            } else if (idLength == 4 && std::memcmp(frame, "TDRC", 4) == 0 && !frameData.isEmpty()) {
+                recordingTime = DecodeText(uchar8(frameData[0]), frameData.sliced(1));
+            }
         }
         pos = next;
     }
+    // v2.4 has no year frame: its recording time stands in when the tag has no TYER.
+    if (!hasYear && !recordingTime.isEmpty())
+        Year = YearOfRecordingTime(recordingTime);
 }
 
 void TMyTagID3::ReadV1()

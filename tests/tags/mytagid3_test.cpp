@@ -3,6 +3,7 @@
 #include "tags/mytagid3.h"
 
 #include "id3fixtures.h"
+#include "support/mediafixtures.h"
 #include "support/tempdir.h"
 #include "tagfields.h"
 
@@ -67,7 +68,7 @@ TEST(TagID3, VersionsAndTextFrames)
          {{"TagVersion", "2.2.0"}, {"Title", "t22"}, {"Artist", "a22"}, {"Comment", "c22"}, {"UserText", "u22"}}},
         {"every mapped v2.2 frame",
          Tag(2, Frame22("TAL", Text(0, "al")) + Frame22("TP2", Text(0, "aa")) + Frame22("TCM", Text(0, "co")) +
-                    Frame22("TP3", Text(0, "cd")) + Frame22("TCN", Text(0, "(8)")) + Frame22("TOT", Text(0, "oa")) +
+                    Frame22("TP3", Text(0, "cd")) + Frame22("TCO", Text(0, "(8)")) + Frame22("TOT", Text(0, "oa")) +
                     Frame22("TOA", Text(0, "op")) + Frame22("TOL", Text(0, "ol")) + Frame22("TPB", Text(0, "pu")) +
                     Frame22("TDA", Text(0, "0202")) + Frame22("TOR", Text(0, "1971")) +
                     Frame22("TT1", Text(0, "cg")) + Frame22("TPA", Text(0, "2/2")) + Frame22("TT3", Text(0, "st")) +
@@ -298,6 +299,119 @@ TEST(TagID3, DamagedSizesEndTheParseCleanly)
         const TagFields got = Read(c.file);
         EXPECT_EQ(got, c.expected) << Describe(got);
     }
+}
+
+// v2.4 has no year frame; its recording time TDRC gives the year when the tag has no TYER.
+TEST(TagID3, RecordingTimeGivesTheYear)
+{
+    const Case cases[] = {
+        {"v2.4 year only", Tag(4, Frame24("TDRC", Text(3, "2004"))), {{"TagVersion", "2.4.0"}, {"Year", "2004"}}},
+        {"v2.4 date and time", Tag(4, Frame24("TIT2", Text(0, "t")) + Frame24("TDRC", Text(0, "2004-05-06T10:00"))),
+         {{"TagVersion", "2.4.0"}, {"Title", "t"}, {"Year", "2004"}}},
+        {"v2.4 UTF-16 date", Tag(4, Frame24("TDRC", Text(1, "\xff\xfe" + Utf16Le(u"2004-05-06"_s)))),
+         {{"TagVersion", "2.4.0"}, {"Year", "2004"}}},
+        {"v2.3 tag written with TDRC", Tag(3, Frame23("TDRC", Text(0, "1987-01"))),
+         {{"TagVersion", "2.3.0"}, {"Year", "1987"}}},
+        {"TYER wins, before or after TDRC",
+         Tag(4, Frame24("TDRC", Text(0, "2004")) + Frame24("TYER", Text(0, "1999"))),
+         {{"TagVersion", "2.4.0"}, {"Year", "1999"}}},
+        {"TYER first", Tag(3, Frame23("TYER", Text(0, "1999")) + Frame23("TDRC", Text(0, "2004"))),
+         {{"TagVersion", "2.3.0"}, {"Year", "1999"}}},
+        {"fewer than four digits give no year", Tag(4, Frame24("TDRC", Text(0, "20-05"))), {{"TagVersion", "2.4.0"}}},
+        {"no digits give no year", Tag(4, Frame24("TDRC", Text(0, "unknown"))), {{"TagVersion", "2.4.0"}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const TagFields got = Read(c.file);
+        EXPECT_EQ(got, c.expected) << Describe(got);
+    }
+}
+
+// Text without an encoding of its own (ID3v1, encoding 0 in v2): windows-932 while the bytes
+// make sense in it, else windows-1252.
+TEST(TagID3, TextWithoutEncodingIsJapaneseOrWestern)
+{
+    QByteArray cutJapanese;  // 14 kanji, "a" and the lead byte of a 15th kanji: 30 bytes
+    for (int i = 0; i < 14; ++i)
+        cutJapanese += "\x93\xfa";
+    cutJapanese += "a\x96";
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        QString text;
+    } cases[] = {
+        // Japanese as Japanese software writes it reads as before.
+        {"Shift_JIS kanji", kSjisNihongo + kSjisSoHyo, u"日本語ソ表"_s},
+        {"half-width katakana", "\xb6\xd7\xb5\xb9", u"ｶﾗｵｹ"_s},
+        {"windows-932 specials", "\x87\x40\x81\x60\xfb\xfc", u"①～髙"_s},
+        {"Japanese cut inside its last character", cutJapanese, QString(14, u'日') + u"a?"_s},
+        {"ASCII", "plain", u"plain"_s},
+        // Western text no longer loses letters to broken double-byte characters.
+        {"a lead byte at the end", "Caf\xe9", u"Café"_s},
+        {"a pair into the user-defined rows", "Mot\xf6rhead", u"Motörhead"_s},
+        {"an unassigned pair", "na\xefve \xe9t\xe9", u"naïve été"_s},
+        {"a lone lead byte without Japanese before it", "\x96", u"\u2013"_s},
+        {"bytes 80 and A0", "5\x80\xa0", u"5€\u00a0"_s},
+        {"user-defined row F0", "\xf0\x40", u"ð@"_s},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Read(Tag(3, Frame23("TIT2", Text(0, c.bytes))))["Title"], c.text) << "v2.3 encoding 0";
+        EXPECT_EQ(Read(Tag(2, Frame22("TT2", Text(0, c.bytes))))["Title"], c.text) << "v2.2 encoding 0";
+        EXPECT_EQ(Read(Tag(3, Frame23("COMM", Text(0, "eng\0"_ba + c.bytes))))["Comment"], c.text) << "comment";
+        EXPECT_EQ(Read(Audio() + V1(c.bytes, "", "", "", "", 0))["Title"], c.text) << "v1";
+    }
+}
+
+// Tags from writers that get the format wrong, read as other readers read them, within bounds.
+TEST(TagID3, WriterQuirks)
+{
+    const QByteArray longText = Text(0, QByteArray("Long title ").repeated(20));  // 221 bytes
+    const QByteArray v3Frames = Frame23("TIT2", Text(0, "t")) + Frame23("TPE1", Text(0, "a"));
+    const Case cases[] = {
+        {"v2.4 with plain frame sizes",
+         Tag(4, Frame23("TIT2", longText) + Frame23("TPE1", Text(0, "after"))),
+         {{"TagVersion", "2.4.0"}, {"Title", QString::fromLatin1(longText.sliced(1))}, {"Artist", "after"}}},
+        {"v2.4 plain sizes from a later frame on",
+         Tag(4, Frame23("TALB", Text(0, "al")) + Frame23("TIT2", longText) + Frame23("TPE1", longText) +
+                    Frame23("TCON", Text(0, "g")) + QByteArray(30, '\0')),
+         {{"TagVersion", "2.4.0"}, {"Album", "al"}, {"Title", QString::fromLatin1(longText.sliced(1))},
+          {"Artist", QString::fromLatin1(longText.sliced(1))}, {"Genre", "g"}}},
+        {"v2.4 plain size of the last frame before padding",
+         Tag(4, Frame23("TIT2", longText) + QByteArray(40, '\0')),
+         {{"TagVersion", "2.4.0"}, {"Title", QString::fromLatin1(longText.sliced(1))}}},
+        {"v2.4 sync-safe sizes stay sync-safe",
+         Tag(4, Frame24("TIT2", longText) + Frame24("TPE1", Text(0, "after"))),
+         {{"TagVersion", "2.4.0"}, {"Title", QString::fromLatin1(longText.sliced(1))}, {"Artist", "after"}}},
+        {"v2.4 neither size leads anywhere: the sync-safe one is read and the parse ends",
+         Tag(4, Frame24("TALB", Text(0, "kept")) + Frame23("TIT2", longText) + "junk" + Frame24("TPE1", Text(0, "a"))),
+         {{"TagVersion", "2.4.0"}, {"Album", "kept"}, {"Title", QString::fromLatin1(longText.sliced(1, 92))}}},
+        {"v2.3 extended-header flag without an extended header", Tag(3, v3Frames, 0x40),
+         {{"TagVersion", "2.3.0"}, {"Title", "t"}, {"Artist", "a"}}},
+        {"v2.4 extended-header flag without an extended header",
+         Tag(4, Frame24("TIT2", Text(0, "t")) + Frame24("TPE1", Text(0, "a")), 0x40),
+         {{"TagVersion", "2.4.0"}, {"Title", "t"}, {"Artist", "a"}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const TagFields got = Read(c.file);
+        EXPECT_EQ(got, c.expected) << Describe(got);
+    }
+}
+
+// A v2.4 tag as GStreamer's id3v2mux writes it: the recording time in TDRC, the genre in TCON.
+TEST(TagID3, GStreamerWrittenV24)
+{
+    if (!HaveElements({QStringLiteral("lamemp3enc"), QStringLiteral("taginject"), QStringLiteral("id3v2mux")}))
+        GTEST_SKIP() << "lamemp3enc, taginject or id3v2mux missing";
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("v24.mp3"));
+    ASSERT_TRUE(MakeMediaFile(path, {QStringLiteral("audiotestsrc"), QStringLiteral("num-buffers=10"), QStringLiteral("!"),
+                                     QStringLiteral("lamemp3enc"), QStringLiteral("!"), QStringLiteral("taginject"),
+                                     QStringLiteral("tags=title=gsttitle,genre=Rock,date=(GDate)2004-05-06"),
+                                     QStringLiteral("!"), QStringLiteral("id3v2mux")}));
+    TMyTagID3 tag(path);
+    EXPECT_EQ(FieldsOf(tag), (TagFields{{"TagVersion", "2.4.0"}, {"Title", "gsttitle"}, {"Genre", "Rock"}, {"Year", "2004"}}));
 }
 
 // Reading a real file: the v2 tag at the start, v1 only without it, and the file closed after.
