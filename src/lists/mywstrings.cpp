@@ -531,7 +531,7 @@ void TMyWStrings::CustomSortRange(int first, int last, const TMyWStringsCompare 
     last = std::min(last, Count() - 1);
     m_sortSteps = 0;
     m_sortStatus.clear();
-    if (last <= first)
+    if (last < first)
         return;
     std::vector<int> idx(size_t(last - first + 1));
     for (size_t k = 0; k < idx.size(); ++k)

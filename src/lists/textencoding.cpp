@@ -42,9 +42,14 @@ QByteArrayView UpToZero(QByteArrayView bytes)
     return z < 0 ? bytes : bytes.first(z);
 }
 
+// UTF-16 up to the first zero character. A last odd byte is completed by a zero byte, as if the
+// file were followed by zero padding, so "41 00 42" reads "AB".
 QString Utf16UpToZero(QByteArrayView bytes, bool bigEndian)
 {
-    QString s = platform::Decode(bigEndian ? CodePage::Utf16Be : CodePage::Utf16Le, bytes);
+    const CodePage cp = bigEndian ? CodePage::Utf16Be : CodePage::Utf16Le;
+    QString s = platform::Decode(cp, bytes);
+    if (bytes.size() % 2)
+        s += platform::Decode(cp, bytes.last(1).toByteArray() + '\0');
     const qsizetype z = s.indexOf(QChar(0));
     if (z >= 0)
         s.truncate(z);
@@ -256,7 +261,7 @@ int DetectCodePage(QByteArrayView sample)
             return 50220;
         if (LooksLikeUtf7(sample))
             return 65000;
-        return 932;
+        return 1252;  // plain ASCII: the byte test still refuses control bytes such as 7F
     }
     bool multibyte = false;
     if (IsStrictUtf8(sample, sample.size() >= 1024, multibyte))

@@ -196,6 +196,33 @@ TEST(WStrings, MergeSortIsStableAndReportsProgress)
     EXPECT_TRUE(l.SortStatus().startsWith(QStringLiteral("リストのソート中 [")));
 }
 
+// The progress text counts every call of the recursive sort: 2n - 1 for n entries, one entry
+// included; a sort of nothing leaves it empty.
+TEST(WStrings, MergeSortStatusCountsEverySortStep)
+{
+    const auto byText = [](const TMyWStrings &list, int a, int b) {
+        return list.CompareStrings(list.Get(a), list.Get(b));
+    };
+    const struct {
+        int count;
+        const char *status;
+    } cases[] = {{0, ""}, {1, "リストのソート中 [1]"}, {2, "リストのソート中 [3]"}, {5, "リストのソート中 [9]"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.count);
+        TMyWStrings l;
+        for (int i = c.count; i > 0; --i)
+            l.Add(QString::number(i));
+        l.MergeSort(byText);
+        EXPECT_EQ(l.SortStatus(), QString::fromUtf8(c.status));
+    }
+    // A range of one entry within a longer list.
+    TMyWStrings l;
+    l.AddStrings({"c", "b", "a"});
+    l.CustomSortRange(1, 1, byText);
+    EXPECT_EQ(l.SortStatus(), QStringLiteral("リストのソート中 [1]"));
+    EXPECT_EQ(Entries(l), QStringList({"c", "b", "a"}));
+}
+
 TEST(WStrings, ThreeSortsAgree)
 {
     std::mt19937 rng(3);

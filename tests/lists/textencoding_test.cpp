@@ -114,6 +114,58 @@ TEST(TextEncoding, ByteTestAndDetectorRules)
     EXPECT_TRUE(LooksLikeText(QString()));
 }
 
+// Plain ASCII goes through the byte test like any other text: control bytes it refuses give the
+// hexadecimal dump, not an ANSI text.
+TEST(TextEncoding, AsciiControlBytesReadAsHexDump)
+{
+    const struct {
+        const char *what;
+        QByteArray bytes;
+        TextEncoding encoding;
+    } cases[] = {
+        {"sixteen DEL bytes", QByteArray(16, '\x7f'), TextEncoding::HexDump},
+        {"text with one DEL", QByteArray("abc\x7f" "def"), TextEncoding::HexDump},
+        {"other control bytes pass the byte test", QByteArray("a\x01\x1b\tb\r\n"), TextEncoding::Ansi},
+        {"plain ASCII", QByteArray("#EXTM3U\r\na.mp3\r\n"), TextEncoding::Ansi},
+        {"ISO-2022-JP escapes still win", QByteArray("\x1b$B$\"\x1b(B"), TextEncoding::Jis},
+    };
+    TestDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(DetectEncoding(c.bytes), c.encoding);
+        TextEncoding enc = TextEncoding::Auto;
+        const QString text = ReadTextFile(dir.Write("c.txt", c.bytes), enc);
+        EXPECT_EQ(enc, c.encoding);
+        if (c.encoding == TextEncoding::HexDump) {
+            EXPECT_EQ(text, HexDumpText(c.bytes));
+        }
+    }
+}
+
+// A UTF-16 file of odd length: its last byte is read as if a zero byte followed it.
+TEST(TextEncoding, OddLengthUtf16KeepsItsLastCharacter)
+{
+    const struct {
+        QByteArray bytes;
+        TextEncoding given, read;
+        QString text;
+    } cases[] = {
+        {QByteArray("A\0B", 3), TextEncoding::Auto, TextEncoding::Utf16Le, QStringLiteral("AB")},
+        {QByteArray("A\0B", 3), TextEncoding::Utf16Le, TextEncoding::Utf16Le, QStringLiteral("AB")},
+        {QByteArray("\xff\xfe" "A\0B", 5), TextEncoding::Auto, TextEncoding::Utf16LeBom, QStringLiteral("AB")},
+        {QByteArray("\0A\x30", 3), TextEncoding::Utf16Be, TextEncoding::Utf16Be, QStringLiteral("A\u3000")},
+        {QByteArray("A", 1), TextEncoding::Utf16Le, TextEncoding::Utf16Le, QStringLiteral("A")},
+        {QByteArray("A\0\0\0B", 5), TextEncoding::Utf16Le, TextEncoding::Utf16Le, QStringLiteral("A")},
+    };
+    TestDir dir;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.bytes.toHex(' ').toStdString());
+        TextEncoding enc = c.given;
+        EXPECT_EQ(ReadTextFile(dir.Write("u.txt", c.bytes), enc), c.text);
+        EXPECT_EQ(enc, c.read);
+    }
+}
+
 TEST(TextEncoding, BomsAndAutoWriting)
 {
     TestDir dir;
