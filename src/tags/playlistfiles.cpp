@@ -98,15 +98,6 @@ bool WriteAnsiOrUtf8(const QString &fileName, const QStringList &lines)
     return WriteBytes(fileName, EncodeText(text, TextEncoding::Utf8Bom));
 }
 
-int ParseCount(QStringView value)
-{
-    bool ok = false;
-    const qlonglong n = value.trimmed().toLongLong(&ok);
-    if (!ok || n <= 0)
-        return 0;
-    return int(std::min<qlonglong>(n, 0x7FFFFFFF));
-}
-
 // The number N of a key "FileN" (decimal digits only), or 0.
 int FileKeyNumber(QStringView key)
 {
@@ -194,8 +185,8 @@ QStringList ParsePLSText(QStringView text)
     }
     if (begin < 0)
         return {};
-    int count = 0;
-    bool countSeen = false;
+    // Every FileN key present counts, whatever NumberOfEntries says: many writers leave the count
+    // out or get it wrong, and an entry past it is still an entry.
     std::map<int, QStringView> files;  // the lowest line of a key wins
     for (qsizetype i = end - 1; i >= begin; --i) {
         const QStringView line = lines[i];
@@ -203,23 +194,14 @@ QStringList ParsePLSText(QStringView text)
         if (eq <= 0)
             continue;
         const QStringView key = line.first(eq).trimmed();
-        const QStringView value = line.sliced(eq + 1);
-        if (EqualsIgnoringCase(key, u"NumberOfEntries")) {
-            if (!countSeen) {
-                countSeen = true;
-                count = ParseCount(value);
-            }
-        } else if (const int n = FileKeyNumber(key); n > 0) {
-            files.try_emplace(n, value);
-        }
+        if (const int n = FileKeyNumber(key); n > 0)
+            files.try_emplace(n, line.sliced(eq + 1));
     }
-    // Only the keys that exist are visited, so a huge NumberOfEntries (or key number) costs
-    // nothing: a run of missing keys leaves one empty entry, not one per number.
+    // Only the keys that exist are visited, so a huge key number costs nothing: a run of missing
+    // keys leaves one empty entry, not one per number.
     QStringList out;
     int next = 1;
     for (const auto &[n, value] : files) {
-        if (n > count)
-            break;
         if (next < n)
             out.append(QString());
         out.append(value.toString());
@@ -228,52 +210,128 @@ QStringList ParsePLSText(QStringView text)
     return out;
 }
 
-QStringList ParseWPLText(QStringView text)
+namespace {
+
+// The entry of one <media ...> element: its src attribute where it can be found, else the first
+// double-quoted text; undecoded.
+QStringView MediaSource(QStringView t)
 {
-    const QList<QStringView> lines = SplitLines(WithoutBom(text));
-    QStringList reversed;
-    bool inSeq = false;
-    for (qsizetype i = lines.size() - 1; i >= 0; --i) {
-        const QStringView t = TrimEntry(lines[i]);
-        if (!inSeq) {
-            inSeq = EqualsIgnoringCase(t, u"</seq>");
+    qsizetype at = -1;
+    for (qsizetype k = t.indexOf(u"src", 0, Qt::CaseInsensitive); k >= 0;
+         k = t.indexOf(u"src", k + 3, Qt::CaseInsensitive)) {
+        if (k > 0 && t[k - 1].unicode() > 32)
+            continue;
+        qsizetype j = k + 3;
+        while (j < t.size() && t[j].unicode() <= 32)
+            ++j;
+        if (j >= t.size() || t[j] != u'=')
+            continue;
+        ++j;
+        while (j < t.size() && t[j].unicode() <= 32)
+            ++j;
+        if (j < t.size() && (t[j] == u'"' || t[j] == u'\'')) {
+            at = j;
+            break;
+        }
+    }
+    if (at < 0)
+        at = t.indexOf(u'"');
+    if (at >= 0) {
+        const qsizetype close = t.indexOf(t[at], at + 1);
+        if (close > at)
+            return t.sliced(at + 1, close - at - 1);
+    }
+    return {};
+}
+
+bool IsTagNameChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'-' || c == u'_' || c == u':' || c == u'.';
+}
+
+struct MarkupTag {
+    QStringView name;
+    bool closing = false;
+    QStringView whole;  // from "<" to the closing ">" (or to where the tag breaks off)
+};
+
+// The tags of a markup text in order, however its lines are laid out. Comments are skipped. A
+// tag ends at the first ">" outside quotes; the next "<" or the end of the text ends a broken one
+// (no "<" stands inside a tag, quoted or not), and a quote without its partner before that point
+// is an ordinary character. Each character is looked at a bounded number of times.
+QList<MarkupTag> MarkupTags(QStringView text)
+{
+    QList<MarkupTag> tags;
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype lt = text.indexOf(u'<', i);
+        if (lt < 0)
+            break;
+        if (text.sliced(lt).startsWith(u"<!--")) {
+            const qsizetype close = text.indexOf(u"-->", lt + 4);
+            if (close < 0)
+                break;
+            i = close + 3;
             continue;
         }
-        if (EqualsIgnoringCase(t, u"<seq>"))
-            break;
-        if (!t.startsWith(u"<media", Qt::CaseInsensitive))
-            continue;
-        QStringView value;
-        // The src attribute where it can be found, else the first quoted text.
-        qsizetype at = -1;
-        for (qsizetype k = t.indexOf(u"src", 0, Qt::CaseInsensitive); k >= 0;
-             k = t.indexOf(u"src", k + 3, Qt::CaseInsensitive)) {
-            if (k > 0 && t[k - 1].unicode() > 32)
-                continue;
-            qsizetype j = k + 3;
-            while (j < t.size() && t[j].unicode() <= 32)
-                ++j;
-            if (j >= t.size() || t[j] != u'=')
-                continue;
+        MarkupTag tag;
+        qsizetype j = lt + 1;
+        if (j < n && text[j] == u'/') {
+            tag.closing = true;
             ++j;
-            while (j < t.size() && t[j].unicode() <= 32)
-                ++j;
-            if (j < t.size() && (t[j] == u'"' || t[j] == u'\'')) {
-                at = j;
+        }
+        const qsizetype nameStart = j;
+        while (j < n && IsTagNameChar(text[j]))
+            ++j;
+        tag.name = text.sliced(nameStart, j - nameStart);
+        qsizetype limit = text.indexOf(u'<', j);
+        if (limit < 0)
+            limit = n;
+        const QStringView inside = text.sliced(j, limit - j);
+        bool partnerless[2] = {false, false};
+        qsizetype end = limit;  // one past the tag
+        for (qsizetype k = 0; k < inside.size(); ++k) {
+            const QChar c = inside[k];
+            if (c == u'>') {
+                end = j + k + 1;
                 break;
             }
+            if (c == u'"' || c == u'\'') {
+                const int kind = c == u'"' ? 0 : 1;
+                const qsizetype close = partnerless[kind] ? -1 : inside.indexOf(c, k + 1);
+                if (close < 0)
+                    partnerless[kind] = true;
+                else
+                    k = close;
+            }
         }
-        if (at < 0)
-            at = t.indexOf(u'"');
-        if (at >= 0) {
-            const qsizetype close = t.indexOf(t[at], at + 1);
-            if (close > at)
-                value = t.sliced(at + 1, close - at - 1);
-        }
-        reversed.append(UnescapeWplText(value));
+        tag.whole = text.sliced(lt, end - lt);
+        tags.append(tag);
+        i = end;
     }
-    std::reverse(reversed.begin(), reversed.end());
-    return reversed;
+    return tags;
+}
+
+} // namespace
+
+QStringList ParseWPLText(QStringView text)
+{
+    // The media elements between the last </seq> and the <seq> before it.
+    const QList<MarkupTag> tags = MarkupTags(WithoutBom(text));
+    qsizetype close = tags.size() - 1;
+    while (close >= 0 && !(tags[close].closing && EqualsIgnoringCase(tags[close].name, u"seq")))
+        --close;
+    if (close < 0)
+        return {};
+    qsizetype open = close - 1;
+    while (open >= 0 && !(!tags[open].closing && EqualsIgnoringCase(tags[open].name, u"seq")))
+        --open;
+    QStringList entries;
+    for (qsizetype k = open + 1; k < close; ++k)
+        if (!tags[k].closing && EqualsIgnoringCase(tags[k].name, u"media"))
+            entries.append(UnescapeWplText(MediaSource(tags[k].whole)));
+    return entries;
 }
 
 QStringList ReadPlaylistEntries(const QString &fileName)

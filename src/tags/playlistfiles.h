@@ -23,11 +23,13 @@ QStringView TrimEntry(QStringView text);
 // Raw entries of a playlist's text, in file order, untrimmed (blank ones included).
 // M3U: every line but a leading "#EXTM3U" and the "#EXTINF:" lines; other "#" lines are names.
 QStringList ParseM3UText(QStringView text);
-// PLS: the values of File1 .. FileN of section "playlist", N = NumberOfEntries; a run of missing
-// keys gives one empty entry. Keys and section names ignore case; of two equal keys the later wins.
+// PLS: the values of File1 .. FileN of section "playlist", N = the highest FileN key present
+// (NumberOfEntries is not relied on); a run of missing keys gives one empty entry. Keys and
+// section names ignore case; of two equal keys the later wins.
 QStringList ParsePLSText(QStringView text);
-// WPL: the first quoted attribute (the src attribute when there is one) of every "<media"
-// line of the last <seq> .. </seq> block, with XML entities decoded.
+// WPL: the src attribute (else the first double-quoted text) of every <media> element between the
+// last </seq> and the <seq> before it, with XML entities decoded; elements are found wherever they
+// stand, several to a line or the whole document on one line.
 QStringList ParseWPLText(QStringView text);
 
 // Reads the playlist file (missing or unreadable: nothing) and parses it by its format.

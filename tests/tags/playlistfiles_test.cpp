@@ -64,10 +64,15 @@ TEST(PlaylistParse, PLSEntriesByNumber)
         {u"[playlist]\r\nNumberOfEntries=3\r\nFile3=c.mp3\r\nFile1=a.mp3\r\n", {"a.mp3", "", "c.mp3"}},
         // Keys and section names ignore case; of two equal keys the later wins.
         {u"[PlayList]\nnumberofentries=2\nFILE1=old.mp3\nfile2=b.mp3\nFile1=new.mp3\n", {"new.mp3", "b.mp3"}},
-        // Entries beyond NumberOfEntries, and a missing or bad count.
-        {u"[playlist]\nNumberOfEntries=1\nFile1=a.mp3\nFile2=b.mp3\n", {"a.mp3"}},
-        {u"[playlist]\nFile1=a.mp3\n", {}},
-        {u"[playlist]\nNumberOfEntries=x\nFile1=a.mp3\n", {}},
+        // Every FileN key counts: entries beyond NumberOfEntries, and a missing, bad or zero count.
+        {u"[playlist]\nNumberOfEntries=1\nFile1=a.mp3\nFile2=b.mp3\n", {"a.mp3", "b.mp3"}},
+        {u"[playlist]\nFile1=a.mp3\n", {"a.mp3"}},
+        {u"[playlist]\nFile2=b.mp3\nFile1=a.mp3\nTitle1=A\n", {"a.mp3", "b.mp3"}},
+        {u"[playlist]\nNumberOfEntries=x\nFile1=a.mp3\n", {"a.mp3"}},
+        {u"[playlist]\nNumberOfEntries=0\nFile1=a.mp3\nFile3=c.mp3\n", {"a.mp3", "", "c.mp3"}},
+        {u"[playlist]\nNumberOfEntries=-4\nFile1=a.mp3\n", {"a.mp3"}},
+        // Keys that only look like FileN are not entries.
+        {u"[playlist]\nFile=x\nFile0=x\nFile-1=x\nFile1a=x\nFile99999999999=x\nFileName=x\n", {}},
         // Only the first playlist section is read; other sections do not leak in.
         {u"[other]\nNumberOfEntries=1\nFile1=x.mp3\n[ playlist ]\nNumberOfEntries=1\nFile1=a=b.mp3\n[playlist]\nFile1=z\n",
          {"a=b.mp3"}},
@@ -100,6 +105,43 @@ TEST(PlaylistParse, WPLReadsTheLastSequenceAndDecodesEntities)
     EXPECT_TRUE(ParseWPLText(u"<seq>\n<media src=\"a\"/>\n").isEmpty());
 }
 
+// The elements are found wherever they stand: a document on one line, several media elements to a
+// line, elements broken over lines; comments are not read, broken markup gives what can be read.
+TEST(PlaylistParse, WPLElementsWhateverTheLineLayout)
+{
+    const struct {
+        const char *what;
+        const char16_t *text;
+        QStringList entries;
+    } cases[] = {
+        {"one line",
+         u"<?wpl version=\"1.0\"?><smil><head><title>x</title></head><body><seq><media src=\"a &amp; b.mp3\"/>"
+         u"<media src=\"c.mp3\" tid=\"{2}\"/></seq></body></smil>",
+         {"a & b.mp3", "c.mp3"}},
+        {"several to a line", u"<seq>\r\n  <media src=\"a.mp3\"/> <media src='b&apos;s.mp3'/>\r\n</seq>",
+         {"a.mp3", "b's.mp3"}},
+        {"an element over three lines", u"<seq>\n<media\n   tid=\"{1}\"\n   src=\"a.mp3\"/>\n</seq>\n", {"a.mp3"}},
+        {"tags with spaces and odd case", u"<SEQ ><Media src=\"a.mp3\"></Media></SEQ >", {"a.mp3"}},
+        {"a quoted \">\" and \"/\"", u"<seq><media src=\"a>b/c.mp3\"/></seq>", {"a>b/c.mp3"}},
+        {"no src: the first double-quoted text", u"<seq><media tid=\"{1}\" SRC = \"a.mp3\"/><media x=\"y\"/></seq>",
+         {"a.mp3", "y"}},
+        {"only <media> elements, no lookalikes", u"<seq><mediaX src=\"x\"/><ref src=\"r\"/><media src=\"a\"/></seq>", {"a"}},
+        {"comments are not read",
+         u"<seq><!-- <media src=\"old.mp3\"/> --><media src=\"a.mp3\"/><!--</seq>--></seq>", {"a.mp3"}},
+        {"only the last sequence",
+         u"<seq><media src=\"x\"/></seq><seq><media src=\"a\"/><media src=\"b\"/></seq><media src=\"y\"/>",
+         {"a", "b"}},
+        {"an element without its \">\" ends at the next tag",
+         u"<seq><media src=\"a.mp3\" <media src=\"b.mp3\"/></seq>", {"a.mp3", "b.mp3"}},
+        {"a quote without its partner",
+         u"<seq>\n<media src=\"a.mp3/>\n<media src=\"b.mp3\"/>\n</seq>\n", {"", "b.mp3"}},
+        {"cut off inside the sequence", u"<seq><media src=\"a.mp3\"/><media src=\"b", {}},
+        {"nothing but text", u"no markup at all", {}},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ParseWPLText(c.text), c.entries) << c.what;
+}
+
 // Hostile files cost time and memory in proportion to their size: a long run of "&" without ";"
 // (each one used to search the rest of the line), and a PLS key number far beyond the entries
 // present (each missing key used to become an empty entry).
@@ -120,6 +162,20 @@ TEST(PlaylistParse, HostileInputStaysLinear)
     const QStringList pls =
         ParsePLSText(u"[playlist]\nNumberOfEntries=2147483647\nFile2147483647=z.mp3\nFile1=a.mp3\nFile5=e.mp3\n");
     EXPECT_EQ(pls, (QStringList{"a.mp3", "", "e.mp3", "", "z.mp3"}));
+    // The same without a count: the highest key number is no loop bound either.
+    EXPECT_EQ(ParsePLSText(u"[playlist]\nFile2147483647=z.mp3\nFile1=a.mp3\n"), (QStringList{"a.mp3", "", "z.mp3"}));
+
+    // A one-line WPL of many elements, and many unclosed quotes and tags.
+    QString oneLine = QStringLiteral("<seq>");
+    for (int i = 0; i < 50000; ++i)
+        oneLine += QStringLiteral("<media src=\"%1.mp3\"/>").arg(i);
+    oneLine += QStringLiteral("</seq>");
+    EXPECT_EQ(ParseWPLText(oneLine).size(), 50000);
+    EXPECT_EQ(ParseWPLText(QStringLiteral("<seq>") + QString(200000, u'"') + QStringLiteral("</seq>")).size(), 0);
+    EXPECT_EQ(ParseWPLText(QStringLiteral("<seq><media src=\"") + QString(200000, u'\'') + QStringLiteral("</seq>")),
+              QStringList{QString()});
+    EXPECT_EQ(ParseWPLText(QString(200000, u'<') + QStringLiteral("</seq>")).size(), 0);
+    EXPECT_LT(timer.elapsed(), 5000);
 }
 
 TEST(PlaylistEscapes, RoundTripAnyText)
