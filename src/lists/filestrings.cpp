@@ -9,12 +9,20 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <set>
 #include <utility>
 
 namespace {
 
-QString ExtensionKey(QStringView ext) { return platform::UpperUnits(ext).normalized(QString::NormalizationForm_D); }
+QString ExtensionKey(QStringView ext)
+{
+    QString key = platform::UpperUnits(ext);
+    // ASCII is its own decomposed form; only other text needs the normalisation.
+    if (std::any_of(key.cbegin(), key.cend(), [](QChar c) { return c.unicode() >= 0x80; }))
+        key = key.normalized(QString::NormalizationForm_D);
+    return key;
+}
 
 QSet<QString> KeysOf(const QStringList &extensions)
 {
@@ -89,6 +97,10 @@ TMyFileStrings::~TMyFileStrings() = default;
 
 bool TMyFileStrings::IsAcceptable(const QString &fileName)
 {
+    if (m_allowedKeys.isEmpty() && m_deniedKeys.isEmpty()) {
+        LastAccepted = true;
+        return true;
+    }
     const QString key = ExtensionKey(ExtractFileExt(fileName));
     LastAccepted = (m_allowedKeys.isEmpty() || m_allowedKeys.contains(key)) && !m_deniedKeys.contains(key);
     return LastAccepted;

@@ -120,9 +120,16 @@ bool EndsAsFolder(QStringView path)
 
 bool HasDotParts(QStringView path)
 {
-    for (QStringView part : path.split(u'/'))
-        if (part == u"." || part == u"..")
+    // A part that is "." or ".." starts after a "/" (or at the start) with a dot.
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (path[i] != u'.' || (i > 0 && path[i - 1] != u'/'))
+            continue;
+        qsizetype j = i + 1;
+        if (j < path.size() && path[j] == u'.')
+            ++j;
+        if (j == path.size() || path[j] == u'/')
             return true;
+    }
     return false;
 }
 
@@ -230,6 +237,10 @@ QString ExpandFileName(QStringView path)
     if (IsUrl(path))
         return path.toString();
     QString full = path.startsWith(u'/') ? path.toString() : QDir::currentPath() + u'/' + path.toString();
+    // A path that is already clean (no empty, "." or ".." parts) stays as it is, without
+    // being taken apart.
+    if (!full.contains(QStringLiteral("//")) && !HasDotParts(full))
+        return full;
     return JoinAbsolute(CleanParts(full), EndsAsFolder(full));
 }
 

@@ -43,20 +43,23 @@ FileStatus FromStatx(const struct statx &sx)
 
 enum class LinkHint { Unknown, Link, NotLink };
 
-bool IsLinkAt(int dirfd, const char *name)
-{
-    struct statx lx {};
-    return ::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, STATX_TYPE, &lx) == 0 && (lx.stx_mode & S_IFMT) == S_IFLNK;
-}
 
 FileStatus StatAt(int dirfd, const char *name, LinkHint hint)
 {
     struct statx sx {};
     constexpr unsigned mask = STATX_BASIC_STATS | STATX_BTIME;
     FileStatus st;
+    if (hint == LinkHint::Unknown) {
+        // The entry itself first: when it is no link (nearly always) that one call tells all.
+        if (::statx(dirfd, name, AT_SYMLINK_NOFOLLOW, mask, &sx) != 0)
+            return st;
+        if ((sx.stx_mode & S_IFMT) != S_IFLNK)
+            return FromStatx(sx);
+        hint = LinkHint::Link;
+    }
     if (::statx(dirfd, name, 0, mask, &sx) == 0)
         st = FromStatx(sx);
-    st.isLink = hint == LinkHint::Link || (hint == LinkHint::Unknown && IsLinkAt(dirfd, name));
+    st.isLink = hint == LinkHint::Link;
     return st;
 }
 

@@ -130,6 +130,14 @@ TEST(Paths, ExpandRelativePath)
         {"rtsp://host/live", "/music", "rtsp://host/live"},
         {"/../../a.mp3", "/music", "/a.mp3"},
         {"folder/", "/music", "/music/folder/"},
+        // Names that begin with dots are names; empty, "." and ".." parts are cleaned.
+        {".hidden/a.mp3", "/music", "/music/.hidden/a.mp3"},
+        {"a/..b/.c.mp3", "/music", "/music/a/..b/.c.mp3"},
+        {".../a.mp3", "/music", "/music/.../a.mp3"},
+        {"a//b.mp3", "/music", "/music/a/b.mp3"},
+        {"a/.", "/music", "/music/a/"},
+        {"a/..", "/music", "/music/"},
+        {"a.mp3", "/music//x/", "/music/x/a.mp3"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(ExpandRelativePath(S(c.path), S(c.base)), S(c.expected)) << c.path << " | " << c.base;
