@@ -164,7 +164,7 @@ QString HandOverText(const QStringList &arguments, const QString &workingFolder)
 bool FindRunningInstance(const QString &mutexName, const QString &className, const QString &caption,
                          const QString &extraText)
 {
-    return FindRunningInstance(mutexName, className, caption, extraText, QCoreApplication::arguments());
+    return FindRunningInstance(mutexName, className, caption, extraText, ProcessArguments());
 }
 
 bool FindRunningInstance(const QString &mutexName, const QString &className, const QString &caption,

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include <optional>
+
 namespace {
 
 inline bool IsBlank(QChar c)
@@ -257,11 +259,21 @@ TMyParam TMyParam::FromArguments(const QStringList &arguments)
     return TMyParam(JoinCommandLine(arguments));
 }
 
-TMyParam TMyParam::FromProcess()
+namespace {
+std::optional<QStringList> &RecordedArguments()
 {
-    if (QCoreApplication::instance())
-        return FromArguments(QCoreApplication::arguments());
-    // Before the application object exists: the arguments as the kernel keeps them.
+    static std::optional<QStringList> arguments;
+    return arguments;
+}
+} // namespace
+
+void SetProcessArguments(const QStringList &arguments) { RecordedArguments() = arguments; }
+
+QStringList ProcessArguments()
+{
+    if (RecordedArguments())
+        return *RecordedArguments();
+    // The arguments as the kernel keeps them (the toolkit's options not taken out).
     QFile f(QStringLiteral("/proc/self/cmdline"));
     QStringList args;
     if (f.open(QIODevice::ReadOnly)) {
@@ -271,7 +283,14 @@ TMyParam TMyParam::FromProcess()
         if (!args.isEmpty() && all.endsWith('\0'))
             args.removeLast();  // the split after the final terminator
     }
-    return FromArguments(args);
+    if (args.isEmpty() && QCoreApplication::instance())
+        return QCoreApplication::arguments();
+    return args;
+}
+
+TMyParam TMyParam::FromProcess()
+{
+    return FromArguments(ProcessArguments());
 }
 
 const TMyParamOption &TMyParam::OptionAt(int i) const

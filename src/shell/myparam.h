@@ -44,8 +44,7 @@ public:
     explicit TMyParam(const QString &commandLine);
     // From a list of arguments (the first one the program path), joined with JoinCommandLine.
     static TMyParam FromArguments(const QStringList &arguments);
-    // From the arguments of this process (QCoreApplication::arguments(), or the kernel's record
-    // of them before the application object exists).
+    // From the arguments of this process (ProcessArguments).
     static TMyParam FromProcess();
 
     int Count() const { return int(Options.size()); }
@@ -76,6 +75,13 @@ public:
 // The parameters of this process (TMyParam::FromProcess), built on first use and kept until
 // the program ends.
 const TMyParam &ProcessParams();
+
+// The arguments this process was started with, the program path first. The entry records them
+// (SetProcessArguments) before it makes the application object, which gets the program name
+// alone: a file named like one of the toolkit's options ("-style", "--platform") stays a file.
+// Without that record: the kernel's record of them, else the application object's.
+QStringList ProcessArguments();
+void SetProcessArguments(const QStringList &arguments);
 
 // Splits a command line into arguments (the quote rules above; no joining of switches).
 QStringList SplitCommandLine(QStringView text);

@@ -4,6 +4,7 @@
 #include "lists/textencoding.h"
 #include "platform/appdirs.h"
 #include "platform/appstate.h"
+#include "platform/displayplatform.h"
 #include "platform/messagepanel.h"
 #include "platform/termsignals.h"
 #include "platform/uihooks.h"
@@ -20,8 +21,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QTimer>
 
+#include <cstdio>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -84,7 +88,7 @@ int RunSubPlayer(QApplication &app, const TMyParam &params)
     return RunUntilClosed(app);
 }
 
-int RunPlayer(QApplication &app, const TMyParam &params)
+int RunPlayer(QApplication &app, const TMyParam &params, const QString &displayNotice)
 {
     if (!DuplicationAllowed() &&
         FindRunningInstance(InstanceMutexName(), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("tavio"), QString()))
@@ -95,6 +99,8 @@ int RunPlayer(QApplication &app, const TMyParam &params)
     {
         TApp_MEDIAPlayer window;
         window.show();
+        if (!displayNotice.isEmpty())
+            QTimer::singleShot(0, &window, [displayNotice] { MsgBoxInfo(displayNotice, QStringLiteral("tavio")); });
         window.HandleStartupCommandLine(params.RestOfCommandLine());
         result = RunUntilClosed(app);
     }
@@ -176,7 +182,27 @@ void InstallUiHooks()
 
 int TavioMain(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    // Every argument is the program's: the application object gets the program name alone (and
+    // the display platform chosen here), so a file named "-style" or "--platform" is not taken
+    // for one of the toolkit's options. The toolkit's own settings come from the environment.
+    QStringList arguments;
+    for (int i = 0; i < argc && argv[i]; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    SetProcessArguments(arguments);
+    const platform::DisplayPlatformChoice display = platform::ChooseDisplayPlatform();
+    if (!display.notice.isEmpty())
+        std::fprintf(stderr, "tavio: %s\n", display.notice.toLocal8Bit().constData());
+    static char fallbackName[] = "tavio";
+    static char platformOption[] = "-platform";
+    QByteArray platformName = display.platform;
+    std::vector<char *> toolkitArgv{argc > 0 && argv[0] ? argv[0] : fallbackName};
+    if (!platformName.isEmpty()) {
+        toolkitArgv.push_back(platformOption);
+        toolkitArgv.push_back(platformName.data());
+    }
+    toolkitArgv.push_back(nullptr);
+    int toolkitArgc = int(toolkitArgv.size()) - 1;
+    QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("tavio"));
     InstallUiHooks();
     engine::InstallMediaMeasurer();
@@ -192,5 +218,5 @@ int TavioMain(int argc, char **argv)
         return RunPropertyMode(app, params);
     if (params.HasSwitch(u"subplayer"))
         return RunSubPlayer(app, params);
-    return RunPlayer(app, params);
+    return RunPlayer(app, params, display.notice);
 }

@@ -413,6 +413,39 @@ TEST_F(StartupTest, SecondStartHandsOverItsCommandLineWaitsAndEnds)
     EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
 }
 
+TEST_F(StartupTest, FileNamesLikeToolkitOptionsStayFiles)
+{
+    // "-reverse" and "-style b.mp3" are options of the toolkit, "--platform x" would even end
+    // the process: here they are files like any other.
+    ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
+    platform::PanelEndpoint player(QStringLiteral("TApp_MEDIAPlayer"));
+    ASSERT_TRUE(player.IsOpen());
+    QStringList received;
+    player.SetTextHandler([&](const QString &text) { received << text; });
+    const QList<QStringList> starts = {
+        {QStringLiteral("-reverse"), QStringLiteral("b.mp3")},
+        {QStringLiteral("-style"), QStringLiteral("b.mp3")},
+        {QStringLiteral("--platform"), QStringLiteral("b.mp3")},
+        {QStringLiteral("-style")},
+    };
+    for (const QString &name : {QStringLiteral("-reverse"), QStringLiteral("-style"), QStringLiteral("--platform"),
+                                QStringLiteral("b.mp3")})
+        m_work.Write(name, "x");
+    for (const QStringList &args : starts) {
+        SCOPED_TRACE(args.join(QLatin1Char(' ')).toStdString());
+        received.clear();
+        const Run run = RunTavio(args, m_work.Root());
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0);
+        QStringList expected;
+        for (const QString &a : args)
+            expected << m_work.Root() + QLatin1Char('/') + a;
+        ASSERT_EQ(received.size(), 1);
+        EXPECT_EQ(TMyParam(received[0]).Arguments, expected);
+    }
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
+}
+
 TEST_F(StartupTest, HandedOverTextIsDispatchedByThePlayer)
 {
     ASSERT_EQ(platform::AcquireInstanceLock(InstanceMutexName()), platform::InstanceLockResult::Acquired);
