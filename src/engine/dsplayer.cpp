@@ -6,6 +6,7 @@
 #include "engine/mediameasurer.h"
 #include "engine/timetexts.h"
 #include "lists/fileutils.h"
+#include "platform/files.h"
 #include "platform/uihooks.h"
 #include "tags/mytag.h"
 
@@ -1434,8 +1435,11 @@ bool TMyDirectShowPlayer::SaveGraph(const QString &path)
     text += "\n# ";
     text += QFileInfo(m_fileName).fileName().toUtf8().replace('\n', ' ');
     text += "\nplaybin uri=\"" + d->uri + "\"\n";
-    file.write(text);
-    return file.commit();
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return platform::CommitSaveFile(file);
 }
 
 // TMyDSPlayer

@@ -2,6 +2,7 @@
 
 #include "platform/charsetdetect.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/uihooks.h"
 
 #include <QFile>
@@ -503,5 +504,5 @@ bool WriteTextFile(const QString &fileName, QStringView text, TextEncoding encod
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return platform::CommitSaveFile(file);
 }

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
 
 #include <gio/gio.h>
@@ -105,6 +106,30 @@ bool FolderReader::Next(QString &name, FileStatus &status)
         status = StatAt(::dirfd(dir), n, hint);
         return true;
     }
+}
+
+bool SyncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int r;
+    do
+        r = ::fsync(fd);
+    while (r != 0 && errno == EINTR);
+    ::close(fd);
+    // File systems that cannot sync a folder say so; the rename stands all the same.
+    return r == 0 || errno == EINVAL || errno == EROFS;
+}
+
+bool CommitSaveFile(QSaveFile &file)
+{
+    // QSaveFile syncs the data of the temporary file before it renames it.
+    const QString target = file.fileName();
+    if (!file.commit())
+        return false;
+    SyncFolder(QFileInfo(target).absolutePath());
+    return true;
 }
 
 bool SetReadOnly(const QString &path, bool readOnly)

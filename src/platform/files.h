@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+class QSaveFile;
+
 namespace platform {
 
 // Times are file times: 100-nanosecond units since 1601-01-01 UTC (0 when unknown).
@@ -49,6 +51,12 @@ bool IsExecutableFile(const QString &path);
 bool RemoveFile(const QString &path);
 // Creates one folder (its parent must exist).
 bool MakeFolder(const QString &path);
+// Ends a write through a temporary file: the data reaches the disk, the file is renamed over
+// the target, and then the folder's entry too reaches the disk, so that a power cut after the
+// save cannot bring the old file back. False when the write or the rename failed.
+bool CommitSaveFile(QSaveFile &file);
+// Flushes the entries of a folder (new names, renames) to the disk.
+bool SyncFolder(const QString &folder);
 // Moves a file or folder to the desktop's trash.
 bool MoveToTrash(const QString &path);
 // A folder of the desktop by the program's folder numbers (0 desktop, 5 documents, 13 music,

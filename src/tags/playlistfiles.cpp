@@ -2,6 +2,7 @@
 
 #include "lists/textencoding.h"
 #include "platform/codepage.h"
+#include "platform/files.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -64,7 +65,7 @@ bool WriteBytes(const QString &fileName, const QByteArray &bytes)
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return platform::CommitSaveFile(file);
 }
 
 // True when a reader that detects the encoding (as ".m3u" and ".pls" are read) gets the text back.
