@@ -54,6 +54,8 @@ void CenterUnderCursor(QWidget &dlg)
         screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    if (dlg.layout())
+        dlg.layout()->activate();  // the size with the panel's row
     const QRect area = screen->availableGeometry();
     QRect r(QPoint(0, 0), dlg.size().boundedTo(area.size()));
     r.moveCenter(area.center());
@@ -226,6 +228,8 @@ void TMyOpenFileDialog::SetFileName(const QString &name)
 
 bool TMyOpenFileDialog::Run(bool save)
 {
+    if (m_dialog)  // already shown (a command reached it again from inside its own run)
+        return false;
     QFileDialog dlg(DialogParent(Owner));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     // The descriptions already list their patterns; Qt's copy of them stays out of sight.
@@ -312,6 +316,8 @@ QString TMyOpenFolderDialog::FolderName() const
 
 bool TMyOpenFolderDialog::Execute()
 {
+    if (m_dialog)
+        return false;
     T_MyFolderDialog dlg(DialogParent(Owner), Options.testFlag(bfValidate));
     dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setFileMode(QFileDialog::Directory);

@@ -180,6 +180,8 @@ TEST_F(FileDialogTest, SeveralFilesGiveAbsolutePathsTheFirstAsFileName)
     QString shownDir;
     Drive([&](QFileDialog *d) {
         shownDir = d->directory().absolutePath();
+        EXPECT_EQ(dlg.Dialog(), d);
+        EXPECT_FALSE(dlg.Execute());  // reached again while shown: refused
         EXPECT_EQ(d->fileMode(), QFileDialog::ExistingFiles);
         Type(d, QStringLiteral("\"b.mp3\" \"a.mp3\" \"c.wav\""));
         Accept(d);
