@@ -1,15 +1,23 @@
 #include "shell/mediaplayer.h"
 
+#include "custom/actionbuilder.h"
+#include "custom/commandcatalogue.h"
+#include "engine/dsplayer.h"
 #include "platform/appstate.h"
 #include "platform/process.h"
 #include "shell/appinfo.h"
+#include "shell/busycount.h"
+#include "shellint/myfiledialogs.h"
 #include "shell/mymessagepanel.h"
-#include "shell/myparam.h"
 #include "shell/paneltexts.h"
 #include "shell/playerbinding.h"
 #include "shell/videoarea.h"
 
-#include <QGuiApplication>
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
 
 namespace {
 
@@ -27,14 +35,22 @@ QString TApp_MEDIAPlayer::SubPlayerProgram() { return SubPlayerProgramSetting();
 TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("App_MEDIAPlayer"));
-    setWindowTitle(QStringLiteral("tavio"));
+    setWindowTitle(AppTitle());
     resize(640, 400);
+    Busy = new TMyBusyCount(this);
     MyMessagePanel1 = new TMyMessagePanel(this, QStringLiteral("TApp_MEDIAPlayer"));
     MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
         MyMessagePanel1TextChange(sender, text);
     };
     PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
-    StartSubPlayer();
+    CreateCommands();
+    CreateOpening();
+    CreateProvisionalMenus();
+    // The sub-player process starts once the window is on the screen.
+    RunWhenShown(this, [this] {
+        if (!platform::IsPanel(SubPlayerPanel))
+            StartSubPlayer();
+    });
 }
 
 TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
@@ -44,9 +60,74 @@ TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
     PlayerBinding = nullptr;
 }
 
-void TApp_MEDIAPlayer::HandleStartupCommandLine(const QString &restOfCommandLine)
+TMyDSPlayer *TApp_MEDIAPlayer::plyMedia() const
 {
-    SendPanelText(restOfCommandLine, MyMessagePanel1);
+    return VideoAreaOf(const_cast<TApp_MEDIAPlayer *>(this))->Player();
+}
+
+void TApp_MEDIAPlayer::CreateCommands()
+{
+    Commands = new TMyActionBuilder(this);
+    // The window holds every action, so their shortcuts act wherever the focus is inside it.
+    addActions(Commands->AddList(TMyCommandList::ActionList_Main));
+    addActions(Commands->AddList(TMyCommandList::ActionList_Exclude));
+    Commands->Attach(u"Action_FileExit", [this](QObject *) { close(); });
+    Commands->Attach(u"actList_ReadTag", [this](QObject *) {
+        PlayerBinding->SetReadTag(IsChecked(u"actList_ReadTag"));
+    });
+    PlayerBinding->SetReadTag(IsChecked(u"actList_ReadTag"));
+    Commands->Attach(u"actOpt_Random", [this](QObject *) {
+        plyMedia()->PlayMode = IsChecked(u"actOpt_Random") ? pmRandom : pmNormal;
+    });
+    AttachOpeningCommands();
+}
+
+QAction *TApp_MEDIAPlayer::Command(QStringView name) const { return Commands->Action(name); }
+
+bool TApp_MEDIAPlayer::IsChecked(QStringView name) const
+{
+    const QAction *action = Command(name);
+    return action && action->isChecked();
+}
+
+bool TApp_MEDIAPlayer::Execute(QStringView name) { return Commands->Execute(name); }
+
+void TApp_MEDIAPlayer::DisableUserInput() { Busy->Enter(); }
+
+bool TApp_MEDIAPlayer::EnableUserInput() { return Busy->Leave(); }
+
+void TApp_MEDIAPlayer::CreateProvisionalMenus()
+{
+    // One menu per category, in catalogue order, so that every command can be tried until the
+    // window's own menus replace these.
+    for (QAction *action : Commands->Actions(TMyCommandList::ActionList_Main)) {
+        const TMyCommandDef *def = Commands->Definition(action);
+        if (!def || def->IsSeparator())
+            continue;
+        const QString category = def->Category.toString();
+        QMenu *menu = ProvisionalMenu(category);
+        if (!menu) {
+            menu = menuBar()->addMenu(category);
+            menu->setObjectName(QStringLiteral("mnuProvisional_") + category);
+        }
+        menu->addAction(action);
+    }
+}
+
+QMenu *TApp_MEDIAPlayer::ProvisionalMenu(const QString &category) const
+{
+    return menuBar()->findChild<QMenu *>(QStringLiteral("mnuProvisional_") + category, Qt::FindDirectChildrenOnly);
+}
+
+void TApp_MEDIAPlayer::closeEvent(QCloseEvent *event)
+{
+    if (m_opening) {
+        // The search in progress ends first; the window goes once the opening has returned.
+        m_closeAfterOpening = true;
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
 }
 
 void TApp_MEDIAPlayer::StartSubPlayer()
@@ -66,53 +147,3 @@ bool TApp_MEDIAPlayer::EnsureSubPlayer()
     platform::ServePanels(2000, [&] { return SubPlayerPanel != before && platform::IsPanel(SubPlayerPanel); });
     return platform::IsPanel(SubPlayerPanel);
 }
-
-void TApp_MEDIAPlayer::MyMessagePanel1TextChange(TMyMessagePanel *sender, const QString &text)
-{
-    if (platform::IsTerminating())
-        return;
-    const TMyParam param(text);
-    enum ListMode { OpenList, FolderList, ThisFolderList } mode = OpenList;
-    QStringList lists[3];
-    for (const TMyParamOption &o : param.Options) {
-        if (!o.IsSwitch) {
-            lists[mode].append(o.Text);
-            continue;
-        }
-        if (o.NameIs(u"TO_SUBPLAYER"))
-            SubPlayerPanel = o.ValueInt();
-        else if (o.NameIs(u"OPEN"))
-            mode = OpenList;
-        else if (o.NameIs(u"FOLDER"))
-            mode = FolderList;
-        else if (o.NameIs(u"THISFOLDER"))
-            mode = ThisFolderList;
-    }
-    const bool shift = QGuiApplication::queryKeyboardModifiers() & Qt::ShiftModifier;
-    auto openList = [&](const QStringList &paths) {
-        if (paths.isEmpty())
-            return;
-        if (shift)
-            OpenThisFolderOnly(paths);
-        else
-            OpenPaths(paths);
-    };
-    openList(lists[OpenList]);
-    {
-        // The later lists are added to the playlist; the setting comes back however they end.
-        struct Restore {
-            bool &flag;
-            bool saved;
-            ~Restore() { flag = saved; }
-        } restore{OpenAdd, OpenAdd};
-        OpenAdd = true;
-        openList(lists[FolderList]);
-        if (!lists[ThisFolderList].isEmpty())
-            OpenThisFolderOnly(lists[ThisFolderList]);
-    }
-    if (sender)
-        sender->Tag = 0;
-}
-
-void TApp_MEDIAPlayer::OpenPaths(const QStringList &paths) { VideoAreaOf(this)->PlayPaths(paths); }
-void TApp_MEDIAPlayer::OpenThisFolderOnly(const QStringList &) {}

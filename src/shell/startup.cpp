@@ -9,6 +9,7 @@
 #include "platform/termsignals.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
+#include "custom/myinifile.h"
 #include "shell/mediaplayer.h"
 #include "shell/mediaproperty.h"
 #include "shell/mymessagepanel.h"
@@ -94,15 +95,24 @@ int RunPlayer(QApplication &app, const TMyParam &params, const QString &displayN
         FindRunningInstance(InstanceMutexName(), QStringLiteral("TApp_MEDIAPlayer"), QStringLiteral("tavio"), QString()))
         return 0;
     CloseOnTerminationSignals();
-    OpenLibrary();  // without a usable database the library is off and the rest works
+    // The database opens when the tag library is first used, not before the window shows;
+    // without a usable database the library is off and the rest works.
+    OpenLibraryOnFirstUse();
     int result = 0;
     {
         TApp_MEDIAPlayer window;
-        window.show();
+        window.HasStartupArguments = params.ArgumentsWithoutFirst.size() > 0;
+        {
+            TMyIniFile settings;
+            window.LoadSettings(settings);  // shows the window, then may reopen the resume list
+        }
         if (!displayNotice.isEmpty())
             QTimer::singleShot(0, &window, [displayNotice] { MsgBoxInfo(displayNotice, QStringLiteral("tavio")); });
         window.HandleStartupCommandLine(params.RestOfCommandLine());
         result = RunUntilClosed(app);
+        TMyIniFile settings;
+        window.SaveSettings(settings);
+        settings.UpdateFile();  // a file that cannot be written is passed over
     }
     CloseLibrary();
     return result;

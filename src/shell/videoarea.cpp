@@ -1,7 +1,6 @@
 #include "shell/videoarea.h"
 
 #include "engine/dsplayer.h"
-#include "lists/fileutils.h"
 
 #include <QMainWindow>
 #include <QPainter>
@@ -44,27 +43,6 @@ void TMyVideoArea::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.fillRect(rect(), kVideoBackground);
-}
-
-void TMyVideoArea::PlayPaths(const QStringList &paths)
-{
-    if (OnListReplacing)
-        OnListReplacing();
-    m_player->Unload();
-    TMyDSPlaylist *list = m_player->Playlist();
-    list->SearchAppends = false;
-    TMyWStrings targets;
-    for (const QString &path : paths)
-        if (!path.trimmed().isEmpty())
-            targets.Add(ExpandFileName(path));
-    list->SearchList(targets);
-    if (OnListLoaded)
-        OnListLoaded();
-    if (list->Count() == 0)
-        return;
-    m_failures = 0;
-    if (m_player->OpenIndex(0))
-        m_player->Replay();
 }
 
 void TMyVideoArea::MediaError()

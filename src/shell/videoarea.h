@@ -1,7 +1,6 @@
 #pragma once
-// The main window's video area: the black surface the playback component ("plyMedia") draws its
-// video into, and the simple opening of files there (the list of paths given, folders searched
-// and playlist files expanded, played from the first entry).
+// The main window's video area: the surface the playback component ("plyMedia") draws its video
+// into. It owns the component.
 
 #include <QStringList>
 #include <QWidget>
@@ -19,13 +18,10 @@ public:
 
     TMyDSPlayer *Player() const { return m_player; }
 
-    // Replaces the playlist with what the paths name and plays its first entry from the start.
-    // An entry that cannot be played is skipped, until every entry has failed once.
-    void PlayPaths(const QStringList &paths);
-
-    // Around the playlist's life: OnListReplacing runs before PlayPaths replaces the list and
+    // Around the playlist's life: OnListReplacing runs before an opening changes the list and
     // before the player and its list are destroyed (background work over the list stops there);
-    // OnListLoaded runs once PlayPaths has filled the new list, before its first entry opens.
+    // OnListLoaded runs once an opening has filled the list. An entry that cannot be played is
+    // skipped, until every entry has failed once.
     std::function<void()> OnListReplacing;
     std::function<void()> OnListLoaded;
 

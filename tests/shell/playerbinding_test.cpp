@@ -2,6 +2,7 @@
 // of the data folder, the caption and hint follow the playing entry, and a second opening of the
 // same folder takes every tag from the library.
 #include "engine/dsplayer.h"
+#include <QAction>
 #include "engine/mediafixtures.h"
 #include "engine/mediameasurer.h"
 #include "shell/apptitle.h"
@@ -108,6 +109,7 @@ protected:
     std::unique_ptr<TApp_MEDIAPlayer> NewWindow()
     {
         auto window = std::make_unique<TApp_MEDIAPlayer>();
+        window->Command(u"actList_ReadTag")->trigger();  // tag reading on
         VideoAreaOf(window.get())->Player()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
         // An idle-priority walk crawls on a busy test machine (its measurements then run out of time).
         window->PlayerBinding->TagRefresh()->SetPriority(QThread::NormalPriority);
@@ -214,7 +216,7 @@ TEST_F(PlayerBindingTest, TheReportOfThePlayingEntrySetsTheCaption)
     EXPECT_EQ(window->toolTip(), QStringLiteral("From the library\nSomebody"));
 
     // Tag reading off: a new list is not walked.
-    window->PlayerBinding->SetReadTag(false);
+    window->Command(u"actList_ReadTag")->trigger();  // tag reading off
     Open(*window, Folder());
     EXPECT_FALSE(refresh->IsRunning());
     EXPECT_FALSE(window->PlayerBinding->TagsComplete());

@@ -76,9 +76,10 @@ public:
     QStringList log;
 
 protected:
-    void OpenPaths(const QStringList &paths) override
+    void OpenPaths(const QStringList &paths, bool) override
     {
-        log << QStringLiteral("open%1:").arg(OpenAdd ? QStringLiteral("+") : QString()) + paths.join(QLatin1Char('|'));
+        log << QStringLiteral("open%1:").arg(IsChecked(u"actList_OpenAdd") ? QStringLiteral("+") : QString()) +
+                   paths.join(QLatin1Char('|'));
     }
     void OpenThisFolderOnly(const QStringList &folders) override
     {
@@ -461,7 +462,7 @@ TEST_F(StartupTest, HandedOverTextIsDispatchedByThePlayer)
                                        QStringLiteral("open+:") + m_work.Path(QStringLiteral("dir")),
                                        QStringLiteral("thisfolder:/m/x")}));
     EXPECT_EQ(player.SubPlayerPanel, 77);
-    EXPECT_FALSE(player.OpenAdd);
+    EXPECT_FALSE(player.IsChecked(u"actList_OpenAdd"));
 
     // Its own command line takes the same road.
     player.log.clear();
@@ -524,7 +525,8 @@ TEST_F(StartupTest, RealPlayerTakesTheLockAndTakesOverLaterStarts)
     StartTavio({});
     ASSERT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
     EXPECT_TRUE(platform::InstanceLockHeld(InstanceMutexName()));
-    const Run run = RunTavio({QStringLiteral("/m/a.mp3")});
+    // A file that exists, so that the player finds something to open and has nothing to say.
+    const Run run = RunTavio({m_work.Write(QStringLiteral("a.mp3"), "x")});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1, 500).size(), 1);
     EXPECT_TRUE(Messages().isEmpty());
@@ -567,7 +569,7 @@ TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
     };
     const Case cases[] = {
         {"player, SIGTERM", {}, QStringLiteral("TApp_MEDIAPlayer"), SIGTERM, true},
-        {"player, SIGINT", {QStringLiteral("/m/none.mp3")}, QStringLiteral("TApp_MEDIAPlayer"), SIGINT, true},
+        {"player, SIGINT", {file}, QStringLiteral("TApp_MEDIAPlayer"), SIGINT, true},
         {"property window, SIGTERM", {QStringLiteral("/property"), file}, QStringLiteral("TApp_MediaProperty"),
          SIGTERM, false},
         {"sub-player, SIGINT",
