@@ -15,8 +15,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QMenu>
-#include <QMenuBar>
 #include <QTimer>
 
 namespace {
@@ -45,7 +43,8 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
     CreateCommands();
     CreateOpening();
-    CreateProvisionalMenus();
+    CreateMenus();
+    CreateToolBars();
     // The sub-player process starts once the window is on the screen.
     RunWhenShown(this, [this] {
         if (!platform::IsPanel(SubPlayerPanel))
@@ -95,29 +94,6 @@ bool TApp_MEDIAPlayer::Execute(QStringView name) { return Commands->Execute(name
 void TApp_MEDIAPlayer::DisableUserInput() { Busy->Enter(); }
 
 bool TApp_MEDIAPlayer::EnableUserInput() { return Busy->Leave(); }
-
-void TApp_MEDIAPlayer::CreateProvisionalMenus()
-{
-    // One menu per category, in catalogue order, so that every command can be tried until the
-    // window's own menus replace these.
-    for (QAction *action : Commands->Actions(TMyCommandList::ActionList_Main)) {
-        const TMyCommandDef *def = Commands->Definition(action);
-        if (!def || def->IsSeparator())
-            continue;
-        const QString category = def->Category.toString();
-        QMenu *menu = ProvisionalMenu(category);
-        if (!menu) {
-            menu = menuBar()->addMenu(category);
-            menu->setObjectName(QStringLiteral("mnuProvisional_") + category);
-        }
-        menu->addAction(action);
-    }
-}
-
-QMenu *TApp_MEDIAPlayer::ProvisionalMenu(const QString &category) const
-{
-    return menuBar()->findChild<QMenu *>(QStringLiteral("mnuProvisional_") + category, Qt::FindDirectChildrenOnly);
-}
 
 void TApp_MEDIAPlayer::closeEvent(QCloseEvent *event)
 {

@@ -4,7 +4,8 @@
 // histories, and every way of bringing files in, which all end in OpenPaths.
 //
 // The window's code is spread over files by concern: mediaplayer.cpp (creation, closing, the
-// sub-player), mediaplayer_open.cpp (opening, saving the list, drops, the resume list),
+// sub-player), mediaplayer_menus.cpp (menus and tool bars), mediaplayer_open.cpp (opening,
+// saving the list, drops, the resume list),
 // mediaplayer_settings.cpp (the settings pass), mediaplayer_words.cpp (the panel's command
 // words).
 
@@ -20,6 +21,7 @@
 class QAction;
 class QMenu;
 class QTimer;
+class QToolBar;
 class TMyActionBuilder;
 class TMyBusyCount;
 class TMyDSPlayer;
@@ -126,6 +128,13 @@ public:
     TMyMessagePanel *MyMessagePanel1 = nullptr;
     platform::PanelHandle SubPlayerPanel = 0; // the sub-player's panel, from TO_SUBPLAYER
 
+    // --- menus and tool bars (mediaplayer_menus.cpp) ---
+    // The menus (main menu, context menu, the small menus) bound to the commands.
+    void CreateMenus();
+    // The two tool bars, filled with their buttons; the window's layout places them.
+    void CreateToolBars();
+    QToolBar *ToolBar_Main = nullptr;
+    QToolBar *ToolBar_Play = nullptr;
     // Until the player's own menus exist: one menu per command category.
     QMenu *ProvisionalMenu(const QString &category) const;
 
@@ -141,7 +150,6 @@ protected:
 private:
     void CreateCommands();
     void CreateOpening();
-    void CreateProvisionalMenus();
     void AttachOpeningCommands();
     QString FindProgressText() const;
 
