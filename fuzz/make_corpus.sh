@@ -51,7 +51,7 @@ if have audiotestsrc lamemp3enc taginject id3v2mux; then
     # v2.4 as id3v2mux writes it: TDRC, TCON, TRCK, COMM, UTF-8 text.
     # shellcheck disable=SC2086
     gst "$id3/v24.mp3" $audio ! taginject \
-        "tags=title=Title,artist=Artist,album=Album,genre=Rock,track-number=3,track-count=12,comment=Note,date=(GDate)2004-05-06" \
+        "tags=title=Title,artist=Artist,album=Album,genre=Rock,track-number=(uint)3,track-count=(uint)12,comment=Note,date=(GDate)2004-05-06" \
         ! id3v2mux
     # shellcheck disable=SC2086
     gst "$id3/v24-empty.mp3" $audio ! id3v2mux
