@@ -5,6 +5,7 @@
 #include <unicode/unorm2.h>
 #include <unicode/utrans.h>
 
+#include <algorithm>
 #include <array>
 
 #include <cstring>
@@ -27,27 +28,51 @@ TransPtr OpenTransliterator(const char16_t *id)
     return t;
 }
 
+// The collator and the transliterators of one thread, each built when first needed (building
+// them all costs tens of milliseconds, which start-up need not pay for one number in a setting).
 struct ThreadLocale {
-    UCollator *collator = nullptr;
-    TransPtr nonSpacing, toFull, toHalf, toKatakana, toHiragana;
+    enum Trans { NonSpacing, ToFull, ToHalf, ToKatakana, ToHiragana, TransCount };
 
-    ThreadLocale()
+    UCollator *Collator()
     {
-        UErrorCode err = U_ZERO_ERROR;
-        collator = ucol_open("ja", &err);
-        if (U_SUCCESS(err))
-            ucol_setStrength(collator, UCOL_IDENTICAL);
-        nonSpacing = OpenTransliterator(u"NFD; [:Mn:] Remove; NFC");
-        toFull = OpenTransliterator(u"Halfwidth-Fullwidth");
-        toHalf = OpenTransliterator(u"Fullwidth-Halfwidth");
-        toKatakana = OpenTransliterator(u"Hiragana-Katakana");
-        toHiragana = OpenTransliterator(u"Katakana-Hiragana");
+        if (!m_collatorTried) {
+            m_collatorTried = true;
+            UErrorCode err = U_ZERO_ERROR;
+            m_collator = ucol_open("ja", &err);
+            if (U_FAILURE(err)) {
+                if (m_collator)
+                    ucol_close(m_collator);
+                m_collator = nullptr;
+            } else {
+                ucol_setStrength(m_collator, UCOL_IDENTICAL);
+            }
+        }
+        return m_collator;
     }
+
+    UTransliterator *Get(Trans which)
+    {
+        static constexpr const char16_t *kIds[TransCount] = {
+            u"NFD; [:Mn:] Remove; NFC", u"Halfwidth-Fullwidth", u"Fullwidth-Halfwidth", u"Hiragana-Katakana",
+            u"Katakana-Hiragana"};
+        if (!m_tried[which]) {
+            m_tried[which] = true;
+            m_trans[which] = OpenTransliterator(kIds[which]);
+        }
+        return m_trans[which].get();
+    }
+
     ~ThreadLocale()
     {
-        if (collator)
-            ucol_close(collator);
+        if (m_collator)
+            ucol_close(m_collator);
     }
+
+private:
+    UCollator *m_collator = nullptr;
+    bool m_collatorTried = false;
+    TransPtr m_trans[TransCount];
+    bool m_tried[TransCount] = {};
 };
 
 ThreadLocale &Local()
@@ -86,7 +111,7 @@ QString Transliterate(UTransliterator *t, QStringView text)
 QStringView Prepared(QStringView text, int flags, QString &storage)
 {
     if (flags & IgnoreNonSpace) {
-        storage = Transliterate(Local().nonSpacing.get(), text);
+        storage = Transliterate(Local().Get(ThreadLocale::NonSpacing), text);
         text = storage;
     }
     if (flags & IgnoreCase) {
@@ -177,7 +202,7 @@ int CompareLocale(QStringView a, QStringView b, int flags)
     QString sa, sb;
     a = Prepared(a, flags, sa);
     b = Prepared(b, flags, sb);
-    UCollator *col = Local().collator;
+    UCollator *col = Local().Collator();
     if (!col) {
         const int c = QStringView(a).compare(b);
         return c < 0 ? -1 : c > 0 ? 1 : 0;
@@ -191,7 +216,7 @@ QByteArray LocaleSortKey(QStringView text, int flags)
 {
     QString storage;
     text = Prepared(text, flags, storage);
-    UCollator *col = Local().collator;
+    UCollator *col = Local().Collator();
     if (!col)
         return text.toUtf8();
     QByteArray key(int(text.size()) * 4 + 16, Qt::Uninitialized);
@@ -219,16 +244,19 @@ QString MapString(QStringView text, int flags)
 {
     ThreadLocale &l = Local();
     QString s = text.toString();
-    if (flags & MapRemoveNonSpace)
-        s = Transliterate(l.nonSpacing.get(), s);
+    // ASCII text has no marks, no full-width forms and no kana: only the mapping to full width
+    // changes it.
+    const bool ascii = std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    if ((flags & MapRemoveNonSpace) && !ascii)
+        s = Transliterate(l.Get(ThreadLocale::NonSpacing), s);
     if (flags & MapFullWidth)
-        s = Transliterate(l.toFull.get(), s);
-    if (flags & MapHalfWidth)
-        s = Transliterate(l.toHalf.get(), s);
-    if (flags & MapKatakana)
-        s = Transliterate(l.toKatakana.get(), s);
-    if (flags & MapHiragana)
-        s = Transliterate(l.toHiragana.get(), s);
+        s = Transliterate(l.Get(ThreadLocale::ToFull), s);
+    if ((flags & MapHalfWidth) && !ascii)
+        s = Transliterate(l.Get(ThreadLocale::ToHalf), s);
+    if ((flags & MapKatakana) && !ascii)
+        s = Transliterate(l.Get(ThreadLocale::ToKatakana), s);
+    if ((flags & MapHiragana) && !ascii)
+        s = Transliterate(l.Get(ThreadLocale::ToHiragana), s);
     if (flags & MapUpperCase)
         s = UpperUnits(s);
     if (flags & MapLowerCase)

@@ -5,6 +5,7 @@
 #include "engine/dsplayer.h"
 #include "platform/appstate.h"
 #include "platform/process.h"
+#include "shell/aftershown.h"
 #include "shell/appinfo.h"
 #include "shell/busycount.h"
 #include "shellint/myfiledialogs.h"

@@ -14,6 +14,7 @@
 #include "shell/mediaproperty.h"
 #include "shell/mymessagepanel.h"
 #include "shell/myparam.h"
+#include "shell/startupstamp.h"
 #include "shell/subplayer.h"
 #include "tags/taglibrary.h"
 
@@ -215,6 +216,7 @@ int TavioMain(int argc, char **argv)
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("tavio"));
     InstallUiHooks();
+    InstallStartupStamp();
     engine::InstallMediaMeasurer();
     const TMyParam &params = ProcessParams();
 

@@ -19,6 +19,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -502,6 +503,9 @@ struct LibraryState {
     QMutex mutex;
     QString fileName;        // empty while the library is off
     quint64 generation = 0;  // changes with every open and close
+    QString pending;         // the file to open on first use (OpenLibraryOnFirstUse)
+    std::atomic<bool> hasPending{false};
+    QMutex opening;          // held while the pending file is opened
 };
 
 LibraryState &State()
@@ -516,9 +520,34 @@ struct ThreadConnection {
 };
 thread_local ThreadConnection t_connection;
 
+void CloseConnections();
+bool OpenConnection(const QString &fileName);
+
+// Opens the file OpenLibraryOnFirstUse named, once, whichever thread asks first; the others
+// wait for it.
+void OpenPendingLibrary()
+{
+    LibraryState &state = State();
+    if (!state.hasPending.load(std::memory_order_acquire))
+        return;
+    QMutexLocker opening(&state.opening);
+    if (!state.hasPending.load(std::memory_order_acquire))
+        return;
+    QString fileName;
+    {
+        QMutexLocker lock(&state.mutex);
+        fileName = state.pending;
+    }
+    OpenConnection(fileName);
+    QMutexLocker lock(&state.mutex);
+    state.pending.clear();
+    state.hasPending.store(false, std::memory_order_release);
+}
+
 // The calling thread's connection of the open library, opened on first use.
 TMyTagLibrary *CurrentConnection()
 {
+    OpenPendingLibrary();
     LibraryState &state = State();
     QString fileName;
     quint64 generation;
@@ -550,9 +579,10 @@ QString LibraryDatabaseFileName()
     return base.path() + QLatin1Char('/') + name + QStringLiteral(".library.sqlite3");
 }
 
-bool OpenLibraryFile(const QString &fileName)
+namespace {
+bool OpenConnection(const QString &fileName)
 {
-    CloseLibrary();
+    CloseConnections();
     auto connection = std::make_unique<TMyTagLibrary>(fileName, /*recoverCorrupt=*/true);
     if (!connection->IsOpen()) {
         qCInfo(lcTagLibrary).noquote() << QStringLiteral("tag library off: %1").arg(connection->LastError());
@@ -569,12 +599,37 @@ bool OpenLibraryFile(const QString &fileName)
     return true;
 }
 
+void CancelPendingOpen()
+{
+    LibraryState &state = State();
+    QMutexLocker lock(&state.mutex);
+    state.pending.clear();
+    state.hasPending.store(false, std::memory_order_release);
+}
+} // namespace
+
+bool OpenLibraryFile(const QString &fileName)
+{
+    CancelPendingOpen();
+    return OpenConnection(fileName);
+}
+
 bool OpenLibrary()
 {
     return OpenLibraryFile(LibraryDatabaseFileName());
 }
 
-void CloseLibrary()
+void OpenLibraryOnFirstUse()
+{
+    CloseLibrary();
+    LibraryState &state = State();
+    QMutexLocker lock(&state.mutex);
+    state.pending = LibraryDatabaseFileName();
+    state.hasPending.store(true, std::memory_order_release);
+}
+
+namespace {
+void CloseConnections()
 {
     LibraryState &state = State();
     {
@@ -584,9 +639,17 @@ void CloseLibrary()
     }
     t_connection.connection.reset();
 }
+} // namespace
+
+void CloseLibrary()
+{
+    CancelPendingOpen();
+    CloseConnections();
+}
 
 bool LibraryIsOpen()
 {
+    OpenPendingLibrary();
     LibraryState &state = State();
     QMutexLocker lock(&state.mutex);
     return !state.fileName.isEmpty();
@@ -594,6 +657,7 @@ bool LibraryIsOpen()
 
 QString LibraryFileName()
 {
+    OpenPendingLibrary();
     LibraryState &state = State();
     QMutexLocker lock(&state.mutex);
     return state.fileName;

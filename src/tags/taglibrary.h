@@ -107,6 +107,9 @@ QString LibraryDatabaseFileName();
 // Opens the program-wide library (a damaged file is moved aside and replaced, with one line in the
 // log). Returns whether the library is on.
 bool OpenLibrary();
+// Opens the program-wide library when it is first used (the first lookup, store or question
+// whether it is open, on any thread), so that starting the program does not wait for it.
+void OpenLibraryOnFirstUse();
 // Opens the program-wide library on another file (tests, tools).
 bool OpenLibraryFile(const QString &fileName);
 // Closes the calling thread's connection and switches the library off.

@@ -46,6 +46,15 @@ TEST(Locale, Mappings)
     EXPECT_EQ(MapString(u"アイウ", MapHiragana), QStringLiteral("あいう"));
     EXPECT_EQ(MapString(u"Aßc", MapUpperCase), QStringLiteral("AßC"));
     EXPECT_EQ(MapString(u"ÉA", MapLowerCase | MapRemoveNonSpace), QStringLiteral("ea"));
+    // ASCII passes every mapping but the one to full width unchanged (the mapping skips the
+    // transliterators for it), while the same text with one non-ASCII unit is still mapped.
+    QString ascii;
+    for (char16_t c = 1; c < 0x80; ++c)
+        ascii += QChar(c);
+    for (int flags : {int(MapRemoveNonSpace), int(MapHalfWidth), int(MapKatakana), int(MapHiragana)})
+        EXPECT_EQ(MapString(ascii, flags), ascii) << flags;
+    EXPECT_EQ(MapString(u"12\uFF13", MapHalfWidth), QStringLiteral("123"));
+    EXPECT_EQ(MapString(u"A1", MapFullWidth), QStringLiteral("Ａ１"));
 }
 
 TEST(AppDirs, DataFolderFollowsTavioHome)

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <atomic>
 #include <clocale>
 #include <latch>
 #include <thread>
@@ -107,6 +108,43 @@ TEST_F(TagLibraryTest, DatabaseFileIsInTheDataFolderNamedAfterTheExecutable)
     ASSERT_TRUE(OpenLibrary());
     EXPECT_EQ(LibraryFileName(), LibraryDatabaseFileName());
     EXPECT_TRUE(QFileInfo(LibraryDatabaseFileName()).isFile());
+}
+
+// At start-up the library waits for its first use; threads that ask for it together all get
+// the one database, and closing before any use leaves no file behind.
+TEST_F(TagLibraryTest, LibraryOpenedOnFirstUseOpensOnceWhicheverThreadAsksFirst)
+{
+    const QString db = LibraryDatabaseFileName();
+    OpenLibraryOnFirstUse();
+    CloseLibrary();
+    EXPECT_FALSE(LibraryIsOpen());
+    EXPECT_FALSE(QFileInfo::exists(db));
+
+    OpenLibraryOnFirstUse();
+    EXPECT_FALSE(QFileInfo::exists(db));  // nothing opened yet
+    const QString song = File(QStringLiteral("first use.mp3"));
+    std::vector<std::thread> workers;
+    std::atomic<int> stored{0};
+    for (int i = 0; i < 4; ++i)
+        workers.emplace_back([&] {
+            auto connection = OpenLibraryConnection(5000);
+            if (connection && connection->Store(SampleRecord(song)) == TLibraryResult::Ok)
+                ++stored;
+        });
+    for (std::thread &t : workers)
+        t.join();
+    EXPECT_EQ(stored.load(), 4);
+    EXPECT_TRUE(LibraryIsOpen());
+    EXPECT_EQ(LibraryFileName(), db);
+    TMyTag *found = nullptr;
+    ASSERT_TRUE(LookupTag(found, song));
+    EXPECT_EQ(found->Artist, SampleRecord(song).Artist);
+    delete found;
+
+    // An explicit open replaces a pending one.
+    OpenLibraryOnFirstUse();
+    ASSERT_TRUE(OpenLibraryFile(DbPath()));
+    EXPECT_EQ(LibraryFileName(), DbPath());
 }
 
 TEST_F(TagLibraryTest, NewDatabaseHasExactlyTheTableEveryLibraryFileHas)
