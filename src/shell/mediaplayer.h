@@ -22,6 +22,7 @@ class QAction;
 class QMenu;
 class QTimer;
 class QToolBar;
+class QToolButton;
 class TMyActionBuilder;
 class TMyBusyCount;
 class TMyDSPlayer;
@@ -135,8 +136,40 @@ public:
     void CreateToolBars();
     QToolBar *ToolBar_Main = nullptr;
     QToolBar *ToolBar_Play = nullptr;
-    // Until the player's own menus exist: one menu per command category.
-    QMenu *ProvisionalMenu(const QString &category) const;
+    // The menus (objectName = the component name). mnuMain holds the menu bar's items.
+    QMenu *mnuMain = nullptr;
+    QMenu *mnuPopup = nullptr;  // the window's context menu
+    QMenu *mnuFile = nullptr;   // the open buttons' right button
+    // The open histories, rebuilt on historiesChanged; an item opens its path.
+    QMenu *mnuFile_HistoryOpenFile = nullptr;
+    QMenu *mnuFile_HistoryOpenFolder = nullptr;
+    QMenu *mnuFile_HistoryOpenThisFolder = nullptr;
+    QMenu *mnuPlay_Rate = nullptr;
+    QMenu *mnuPlay_Repeat = nullptr;
+    QMenu *mnuZoom_UpDown = nullptr;
+    QMenu *mnuVolume = nullptr;
+    QMenu *mnuTime = nullptr;
+    QMenu *mnuCustomize_ToolBar = nullptr;
+    QMenu *mnuWindow = nullptr;  // empty; filled on opening by the window list
+    // An item of mnuMain, mnuPopup or a small menu by component name (without regard to case;
+    // the main menu first, then the context menu, then the small menus); a TMyCommandItem
+    // unless it is a separator. Null when there is none.
+    QAction *MenuItem(QStringView name) const;
+    // A tool bar item (TMyCommandItem or separator) and its button by component name.
+    QAction *ToolItem(QStringView name) const;
+    QToolButton *ToolButton(QStringView name) const;
+    // The playlist window's command of a name (without "App_MEDIAPlaylist."); until that window
+    // exists, a disabled stand-in with the catalogue's caption.
+    QAction *PlaylistCommand(QStringView name) const;
+    // Disables the commands no handler serves yet (the sub-menu holders excepted), and keeps
+    // them disabled until one is attached. Run at the end of CreateToolBars.
+    void DisableUnhandledCommands();
+    // Refills the three history menus from the histories.
+    void RebuildHistoryMenus();
+    // The debug menu's graph files: write the playing graph, or open and play a graph file.
+    void actTest_CreateGrfFileExecute(QObject *sender);
+    void actTest_LoadGrfFileExecute(QObject *sender);
+    std::unique_ptr<TMySaveFileDialog> dlgSelectGrfFile;
 
 Q_SIGNALS:
     // The open histories changed (menus that show them rebuild).

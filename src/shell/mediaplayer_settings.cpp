@@ -73,6 +73,9 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
     dlgOpenThisFolder->InitialDir =
         ini.ReadString(QStringLiteral("DIALOG"), QStringLiteral("OpenThisFolder"), documents);
     dlgSaveList->InitialDir = ini.ReadString(QStringLiteral("DIALOG"), QStringLiteral("ListPath"), documents);
+    if (dlgSelectGrfFile)
+        dlgSelectGrfFile->InitialDir =
+            ini.ReadString(QStringLiteral("DIALOG"), QStringLiteral("GraphEditorFile"), documents);
     for (TMyOpenHistory *history : {&HistoryOpenFile, &HistoryOpenFolder, &HistoryOpenThisFolder})
         history->Load(ini);
     Q_EMIT historiesChanged();
@@ -123,6 +126,8 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
     ini.WriteString(QStringLiteral("DIALOG"), QStringLiteral("OpenFolder"), dlgOpenFolder->InitialDir);
     ini.WriteString(QStringLiteral("DIALOG"), QStringLiteral("OpenThisFolder"), dlgOpenThisFolder->InitialDir);
     ini.WriteString(QStringLiteral("DIALOG"), QStringLiteral("ListPath"), dlgSaveList->InitialDir);
+    if (dlgSelectGrfFile)
+        ini.WriteString(QStringLiteral("DIALOG"), QStringLiteral("GraphEditorFile"), dlgSelectGrfFile->InitialDir);
     for (const TMyOpenHistory *history : {&HistoryOpenFile, &HistoryOpenFolder, &HistoryOpenThisFolder})
         history->Save(ini);
 }
