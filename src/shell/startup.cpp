@@ -6,6 +6,7 @@
 #include "platform/appstate.h"
 #include "platform/displayplatform.h"
 #include "platform/messagepanel.h"
+#include "platform/qttranslation.h"
 #include "platform/termsignals.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
@@ -188,6 +189,13 @@ void InstallUiHooks()
                 file.write((caption + QLatin1Char('\t') + text + QLatin1Char('\n')).toUtf8());
             return DefaultMsgBoxAnswer(flags);
         });
+        // Beeps go to the same log, as a line of their own.
+        platform::SetBeepHandler([log] {
+            QFile file(log);
+            if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+                file.write("(beep)\n");
+            QApplication::beep();
+        });
     }
 }
 
@@ -215,6 +223,7 @@ int TavioMain(int argc, char **argv)
     int toolkitArgc = int(toolkitArgv.size()) - 1;
     QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QStringLiteral("tavio"));
+    platform::InstallQtTranslation(app);  // the dialogs' own texts in Japanese
     InstallUiHooks();
     InstallStartupStamp();
     engine::InstallMediaMeasurer();

@@ -6,6 +6,7 @@
 #include "shell/myparam.h"
 #include "shell/paneltexts.h"
 #include "shell/startup.h"
+#include "support/mediafixtures.h"
 #include "support/peerprocess.h"
 #include "support/tempdir.h"
 
@@ -17,6 +18,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
@@ -755,6 +757,68 @@ TEST_F(StartupTest, BroadcastsReachEveryPanelAndSkipTheExceptedOnes)
     EXPECT_EQ(FindMessagePanel(&window), a->Handle());
     EXPECT_TRUE(SendPanelText(QStringLiteral("direct"), &window));
     EXPECT_EQ(gotA.last(), QStringLiteral("direct"));
+}
+
+// Audio clips that play in real time, long enough to be stopped in the middle.
+QString MakeClip(const TestDir &dir, const QString &name)
+{
+    const QString path = dir.Path(name);
+    return MakeMediaFile(path, Words(QStringLiteral(
+                                   "audiotestsrc num-buffers=100 samplesperbuffer=4410 ! audio/x-raw,rate=44100 ! wavenc")))
+               ? path
+               : QString();
+}
+
+// Ends a player the way logging out does (its settings and resume list are written) and reads
+// back what it wrote.
+struct Resume {
+    int index = -2;
+    int time = -1;
+    QStringList list;
+};
+
+TEST_F(StartupTest, ResumeReopensTheListAtItsEntryAndSecondUnlessFilesAreGiven)
+{
+    const QString first = MakeClip(m_work, QStringLiteral("1 first.wav"));
+    const QString second = MakeClip(m_work, QStringLiteral("2 second.wav"));
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_FALSE(second.isEmpty());
+    const QString ini = m_home.Path(QStringLiteral("tavio.ini"));
+    const QString resumeList = m_home.Path(QStringLiteral("tavio.resume.m3u8"));
+    m_home.Write(QStringLiteral("tavio.resume.m3u8"), (first + QStringLiteral("\n") + second + QStringLiteral("\n")).toUtf8());
+    m_home.Write(QStringLiteral("tavio.ini"), "[RESUME]\r\nResume=1\r\nIndex=1\r\nTime=3\r\n");
+
+    auto runAndEnd = [&](const QStringList &args) {
+        QProcess *p = StartTavio(args);
+        EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
+        WaitUntil([] { return false; }, 1500);  // playing for a moment
+        ::kill(pid_t(p->processId()), SIGTERM);
+        EXPECT_TRUE(WaitUntil([&] { return p->waitForFinished(5); }, 10000));
+        Resume r;
+        const QString text = Utf8(TestDir::Read(ini));
+        for (const QString &line : text.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
+            if (line.startsWith(QStringLiteral("Index=")))
+                r.index = line.mid(6).toInt();
+            else if (line.startsWith(QStringLiteral("Time=")))
+                r.time = line.mid(5).toInt();
+        }
+        r.list = Utf8(TestDir::Read(resumeList)).split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts);
+        return r;
+    };
+
+    // Started bare: the second entry again, from its third second on.
+    const Resume bare = runAndEnd({});
+    EXPECT_EQ(bare.index, 1);
+    EXPECT_GE(bare.time, 3);
+    EXPECT_LE(bare.time, 8);
+    EXPECT_EQ(bare.list, (QStringList{first, second}));
+
+    // Started with a file: that file from its start, and the resume list becomes it.
+    const Resume given = runAndEnd({first});
+    EXPECT_EQ(given.index, 0);
+    EXPECT_LE(given.time, 3);
+    EXPECT_EQ(given.list, QStringList{first});
+    EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
 }
 
 } // namespace
