@@ -3,9 +3,12 @@
 #include "custom/actionbuilder.h"
 #include "custom/commandcatalogue.h"
 #include "engine/dsplayer.h"
+#include "engine/timetexts.h"
 #include "platform/appstate.h"
 #include "platform/process.h"
+#include "platform/screensaver.h"
 #include "shell/aftershown.h"
+#include "shell/appguard.h"
 #include "shell/appinfo.h"
 #include "shell/busycount.h"
 #include "shellint/myfiledialogs.h"
@@ -13,10 +16,18 @@
 #include "shell/paneltexts.h"
 #include "shell/playerbinding.h"
 #include "shell/videoarea.h"
+#include "widgets/mytrackbar.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QApplication>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QSessionManager>
 #include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
 
 namespace {
 
@@ -41,24 +52,244 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
         MyMessagePanel1TextChange(sender, text);
     };
+    CreateControls();  // the panels around the video area "plyMedia", the bars, the timers
     PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
     CreateCommands();
-    CreateOpening();
+    CreateOpening();       // extension lists, dialogs
+    InstallPlayerEvents();
     CreateMenus();
     CreateToolBars();
-    // The sub-player process starts once the window is on the screen.
+    HookControlBar();      // the tool bars into their panels, the frame buttons' auto-repeat
+    SetApplicationExceptionHandler([this](const QString &message, bool fromPlayer) {
+        ApplicationException(message, fromPlayer);
+    });
+    // Keys reach the window before its controls; logging out closes it like the user does.
+    qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { close(); });
+    // The sub-player process and the sleep watch start once the window is on the screen.
     RunWhenShown(this, [this] {
         if (!platform::IsPanel(SubPlayerPanel))
             StartSubPlayer();
+        if (!m_sleepWatcher) {
+            m_sleepWatcher = new platform::SleepWatcher(AppTitle(), QString(), this);
+            m_sleepWatcher->OnPrepareForSleep = [this](bool starting) {
+                if (starting)
+                    SystemSuspend();
+            };
+        }
     });
+    Alive = 1;
 }
 
 TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
 {
+    qApp->removeEventFilter(this);
+    SetApplicationExceptionHandler({});
+    Alive = 0;
+    for (QTimer *timer : {Timer_SeekBar, Timer_Time, Timer_Frame, Timer_IsPlay})
+        timer->stop();
+    SetScreenSaverInhibited(false);
+    // The player's events end here: what they would touch is going.
+    if (TMyDSPlayer *player = plyMedia()) {
+        player->OnMediaOpen = player->OnMediaStart = player->OnMediaEnded = player->OnMediaPaused =
+            player->OnMediaPlay = player->OnMediaStopped = player->OnMediaClosed = player->OnMediaError =
+                player->OnMediaDeleted = nullptr;
+        player->OnMediaEvent = nullptr;
+        player->OnVideoSizeChange = nullptr;
+    }
     // The tag refresh ends before the player and its list go.
     delete PlayerBinding;
     PlayerBinding = nullptr;
 }
+
+void TApp_MEDIAPlayer::CreateControls()
+{
+    // The window's own background (0x100010) shows where no panel and no video covers it; the
+    // panels keep the desktop's colours.
+    QPalette plain = QApplication::palette();
+    plain.setColor(QPalette::Window, plain.color(QPalette::Window));  // set, so not inherited
+    QPalette dark = plain;
+    dark.setColor(QPalette::Window, QColor::fromRgb(0x100010));
+    auto panel = [&](const QString &name, QWidget *parent) {
+        auto *w = new QWidget(parent);
+        w->setObjectName(name);
+        w->setPalette(plain);
+        w->setAutoFillBackground(true);
+        return w;
+    };
+    m_client = new QWidget(this);
+    m_client->setObjectName(QStringLiteral("pnlClient"));
+    m_client->setPalette(dark);
+    m_client->setAutoFillBackground(true);
+    auto *column = new QVBoxLayout(m_client);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    pnlTop = panel(QStringLiteral("pnlTop"), m_client);
+    auto *top = new QHBoxLayout(pnlTop);
+    top->setContentsMargins(0, 0, 0, 1);
+    top->setSpacing(0);
+    column->addWidget(pnlTop);
+
+    pnlInfo = panel(QStringLiteral("pnlInfo"), m_client);
+    pnlInfo->setFixedHeight(81);
+    auto *grid = new QGridLayout(pnlInfo);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(0);
+    struct InfoRow {
+        const char16_t *caption;
+        const char16_t *captionName;
+        const char16_t *name;
+        QLabel **label;
+    } rows[] = {
+        {u"ファイル名", u"lblFileName", u"Label_FileName", &Label_FileName},
+        {u"タイトル", u"lblTitle", u"Label_Title", &Label_Title},
+        {u"アーティスト", u"lblArtist", u"Label_Artist", &Label_Artist},
+        {u"アルバム", u"lblAlbum", u"Label_Album", &Label_Album},
+        {u"ファイル情報", u"lblFileInfo", u"Label_FileInfo", &Label_FileInfo},
+    };
+    int row = 0;
+    for (const InfoRow &r : rows) {
+        auto *caption = new QLabel(QString::fromUtf16(r.caption), pnlInfo);
+        caption->setObjectName(QString::fromUtf16(r.captionName));
+        auto *value = new QLabel(pnlInfo);
+        value->setObjectName(QString::fromUtf16(r.name));
+        value->setTextFormat(Qt::PlainText);
+        value->setMinimumWidth(1);
+        value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(value, row, 1);
+        *r.label = value;
+        ++row;
+    }
+    grid->setColumnStretch(1, 1);
+    column->addWidget(pnlInfo);
+
+    auto *area = new TMyVideoArea(m_client);  // owns "plyMedia", behind the panels
+    column->addWidget(area, 1);
+
+    pnlBottom = panel(QStringLiteral("pnlBottom"), m_client);
+    auto *bottom = new QVBoxLayout(pnlBottom);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->setSpacing(0);
+    pnlSeek = panel(QStringLiteral("pnlSeek"), pnlBottom);
+    auto *seekRow = new QHBoxLayout(pnlSeek);
+    seekRow->setContentsMargins(2, 0, 2, 0);
+    seekRow->setSpacing(2);
+    barVolume = new TMyTrackBar(pnlSeek);
+    SetupVolumeBar(*barVolume);
+    barVolume->setFixedWidth(80);
+    barBalance = new TMyTrackBar(pnlSeek);
+    SetupBalanceBar(*barBalance);
+    barBalance->setFixedWidth(80);
+    Panel_Seek = panel(QStringLiteral("Panel_Seek"), pnlSeek);
+    auto *seekFill = new QHBoxLayout(Panel_Seek);
+    seekFill->setContentsMargins(0, 0, 0, 0);
+    TrackBar_Seek = new TMyTrackBar(Panel_Seek);
+    SetupSeekBar(*TrackBar_Seek, [](int seconds) { return SecondsText(seconds); });
+    seekFill->addWidget(TrackBar_Seek);  // the seek bar fills its panel
+    seekRow->addWidget(barVolume);
+    seekRow->addWidget(barBalance);
+    seekRow->addWidget(Panel_Seek, 1);
+    bottom->addWidget(pnlSeek);
+    auto *controlRow = new QHBoxLayout;
+    controlRow->setContentsMargins(0, 0, 4, 0);
+    controlRow->setSpacing(4);
+    Label_VideoSize = new QLabel(pnlBottom);
+    Label_VideoSize->setObjectName(QStringLiteral("Label_VideoSize"));
+    Label_VideoSize->hide();
+    lblTime = new QLabel(pnlBottom);
+    lblTime->setObjectName(QStringLiteral("lblTime"));
+    lblTime->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    controlRow->addStretch(1);  // the control bar goes in front (HookControlBar)
+    controlRow->addWidget(Label_VideoSize);
+    controlRow->addWidget(lblTime);
+    bottom->addLayout(controlRow);
+    column->addWidget(pnlBottom);
+    setCentralWidget(m_client);
+
+    auto timer = [this](const QString &name, int interval) {
+        auto *t = new QTimer(this);
+        t->setObjectName(name);
+        t->setInterval(interval);
+        return t;
+    };
+    Timer_SeekBar = timer(QStringLiteral("Timer_SeekBar"), 300);
+    Timer_Time = timer(QStringLiteral("Timer_Time"), 30);
+    Timer_Frame = timer(QStringLiteral("Timer_Frame"), 100);
+    Timer_IsPlay = timer(QStringLiteral("Timer_IsPlay"), 500);
+    Timer_IsPlay->setSingleShot(true);
+    connect(Timer_SeekBar, &QTimer::timeout, this, [this] { Timer_SeekBarTimer(Timer_SeekBar); });
+    connect(Timer_Time, &QTimer::timeout, this, &TApp_MEDIAPlayer::Timer_TimeTimer);
+    connect(Timer_Frame, &QTimer::timeout, this, &TApp_MEDIAPlayer::Timer_FrameTimer);
+    connect(Timer_IsPlay, &QTimer::timeout, this, &TApp_MEDIAPlayer::Timer_IsPlayTimer);
+
+    connect(TrackBar_Seek, &TMyTrackBar::LeftReleased, this, &TApp_MEDIAPlayer::SeekBarReleased);
+    connect(barVolume, &QSlider::valueChanged, this, [this](int position) {
+        if (!IsChecked(u"actPlay_Mute"))
+            plyMedia()->SetVolume(position);
+    });
+    connect(barBalance, &QSlider::valueChanged, this, [this](int position) {
+        if (!barBalance->Touched() && position != 0 && BalanceSnap(position) == 0) {
+            barBalance->setValue(0);  // comes back here with 0
+            return;
+        }
+        plyMedia()->SetBalance(position);
+    });
+    // Small menus of the controls (made with the other menus).
+    auto menuOn = [this](QWidget *w, const QString &menu) {
+        w->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(w, &QWidget::customContextMenuRequested, this, [this, w, menu](const QPoint &pos) {
+            if (QMenu *m = MenuNamed(menu))
+                m->popup(w->mapToGlobal(pos));
+        });
+    };
+    connect(TrackBar_Seek, &TMyTrackBar::ContextMenuRequested, this, [this](const QPoint &globalPos) {
+        if (QMenu *m = MenuNamed(QStringLiteral("mnuPlay_Repeat")))
+            m->popup(globalPos);
+    });
+    for (TMyTrackBar *bar : {barVolume, barBalance})
+        connect(bar, &TMyTrackBar::ContextMenuRequested, this, [this](const QPoint &globalPos) {
+            if (QMenu *m = MenuNamed(QStringLiteral("mnuVolume")))
+                m->popup(globalPos);
+        });
+    menuOn(lblTime, QStringLiteral("mnuTime"));
+    menuOn(Label_VideoSize, QStringLiteral("mnuZoom_UpDown"));
+    menuOn(pnlTop, QStringLiteral("mnuCustomize_ToolBar"));
+    menuOn(pnlBottom, QStringLiteral("mnuCustomize_ToolBar"));
+    // Input over the video area and the information panel is the window's.
+    for (QWidget *w : {static_cast<QWidget *>(area), pnlInfo, static_cast<QWidget *>(lblTime)})
+        w->installEventFilter(this);
+}
+
+void TApp_MEDIAPlayer::HookControlBar()
+{
+    if (ToolBar_Main) {
+        pnlTop->layout()->addWidget(ToolBar_Main);
+        ToolBar_Main->setMovable(false);
+        ToolBar_Main->show();
+        pnlTop->setFixedHeight(ToolBar_Main->sizeHint().height() + 1);
+    }
+    if (ToolBar_Play) {
+        auto *row = qobject_cast<QBoxLayout *>(pnlBottom->layout()->itemAt(1)->layout());
+        row->insertWidget(0, ToolBar_Play);
+        ToolBar_Play->setMovable(false);
+        ToolBar_Play->show();
+        // Holding the left button on a frame button repeats the step.
+        for (QAction *item : ToolBar_Play->actions()) {
+            const QString name = item->objectName();
+            if (name != QLatin1String("btnPlay_FrameBack") && name != QLatin1String("btnPlay_FrameNext"))
+                continue;
+            if (QWidget *button = ToolBar_Play->widgetForAction(item)) {
+                button->setProperty("FrameDirection", name.endsWith(QLatin1String("Back")) ? -1 : 1);
+                button->installEventFilter(this);
+            }
+        }
+    }
+}
+
+QMenu *TApp_MEDIAPlayer::MenuNamed(const QString &name) const { return findChild<QMenu *>(name); }
 
 TMyDSPlayer *TApp_MEDIAPlayer::plyMedia() const
 {
@@ -76,9 +307,7 @@ void TApp_MEDIAPlayer::CreateCommands()
         PlayerBinding->SetReadTag(IsChecked(u"actList_ReadTag"));
     });
     PlayerBinding->SetReadTag(IsChecked(u"actList_ReadTag"));
-    Commands->Attach(u"actOpt_Random", [this](QObject *) {
-        plyMedia()->PlayMode = IsChecked(u"actOpt_Random") ? pmRandom : pmNormal;
-    });
+    AttachTransportCommands();
     AttachOpeningCommands();
 }
 
@@ -104,7 +333,24 @@ void TApp_MEDIAPlayer::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
+    CloseWindowSteps();
     QMainWindow::closeEvent(event);
+}
+
+void TApp_MEDIAPlayer::CloseWindowSteps()
+{
+    if (Alive == 0 && !isVisible())
+        return;
+    Alive = 0;
+    for (QTimer *timer : {Timer_SeekBar, Timer_Time, Timer_Frame, Timer_IsPlay, Timer_GetFile})
+        timer->stop();
+    SetScreenSaverInhibited(false);
+    DisableUserInput();
+    if (isMinimized() || isMaximized())
+        showNormal();
+    plyMedia()->SetVolume(0);
+    hide();
+    // The settings are saved and the media unloaded when the window is destroyed.
 }
 
 void TApp_MEDIAPlayer::StartSubPlayer()

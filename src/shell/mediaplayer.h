@@ -13,12 +13,18 @@
 #include "shell/openhistory.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class QAction;
+class QKeyEvent;
+class QLabel;
+class TMyTrackBar;
+namespace platform { class ScreenSaverInhibitor; class SleepWatcher; }
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -30,6 +36,7 @@ class TMyIniFile;
 class TMyMessagePanel;
 class TMyOpenFileDialog;
 class TMyOpenFolderDialog;
+class TMyParam;
 class TMyPlayerBinding;
 class TMySaveFileDialog;
 
@@ -54,6 +61,21 @@ public:
     void HandleStartupCommandLine(const QString &restOfCommandLine);
     // The dispatcher of every text the panel receives.
     void MyMessagePanel1TextChange(TMyMessagePanel *sender, const QString &text);
+    // The settings words of the process's own command line that must act before the settings
+    // are read ("/LOADINI:OFF").
+    void ApplyStartupSettingsWords(const TMyParam &param);
+    // A rename notice: entries naming the old path name the new one; the playing one closes and
+    // continues at the same second under its new name.
+    void RenameEntries(const QString &oldPath, const QString &newPath);
+    // Tag-write notices: the playing file is released before the write (resume point, close) and
+    // continues after it.
+    void PropertyStartWrite(const QString &path);
+    void PropertyEndWrite(const QString &path);
+    // Pauses and keeps the current entry and second as the resume point.
+    void SaveResumePoint();
+    // The volume (0..100) and balance (-100..100) as if their bars were moved there.
+    void SetVolumePosition(int position);
+    void SetBalancePosition(int position);
 
     // --- the sub-player ---
     // Starts a sub-player unless the one known is alive; true when a live one has answered
@@ -171,16 +193,131 @@ public:
     void actTest_LoadGrfFileExecute(QObject *sender);
     std::unique_ptr<TMySaveFileDialog> dlgSelectGrfFile;
 
+    // --- components and transport (mediaplayer.cpp, mediaplayer_transport.cpp,
+    // mediaplayer_events.cpp, mediaplayer_keys.cpp) ---
+    // The panels around the video area, top to bottom; component names are their objectNames.
+    QWidget *pnlTop = nullptr;
+    QWidget *pnlInfo = nullptr;
+    QLabel *Label_FileName = nullptr, *Label_Title = nullptr, *Label_Artist = nullptr, *Label_Album = nullptr,
+           *Label_FileInfo = nullptr;
+    QWidget *pnlBottom = nullptr;
+    QWidget *pnlSeek = nullptr;
+    QWidget *Panel_Seek = nullptr;
+    TMyTrackBar *TrackBar_Seek = nullptr;
+    TMyTrackBar *barVolume = nullptr;
+    TMyTrackBar *barBalance = nullptr;
+    QLabel *Label_VideoSize = nullptr;
+    QLabel *lblTime = nullptr;
+
+    QTimer *Timer_SeekBar = nullptr;  // 300 ms: information, seek bar, screen saver
+    QTimer *Timer_Time = nullptr;     // 30 ms: time display, A-B check
+    QTimer *Timer_Frame = nullptr;    // auto-repeat of the frame buttons
+    QTimer *Timer_IsPlay = nullptr;   // one shot after a video size change while stopped
+    // The timers' handlers (tests call them). A sender (the timer, a skip, the time display
+    // command) lets the seek bar tick re-enable both display timers; none leaves them off.
+    void Timer_SeekBarTimer(QObject *sender);
+    void Timer_TimeTimer();
+    void Timer_FrameTimer();
+    void Timer_IsPlayTimer();
+
+    // 1 from the end of creation until the window starts closing.
+    int Alive = 0;
+    // A skip or zoom is under way.
+    bool UpdateLock = false;
+    // The A-B repeat points in seconds (0: unset).
+    double PointA = 0, PointB = 0;
+    // Direction of the frame auto-repeat (-1, 0, +1).
+    int FrameDirection = 0;
+    // The rate menu's current index (the tag of the checked rate command; 7 is "1.0").
+    int RateIndex = 7;
+
+    // Seeks within 0..Duration; under A-B repeat a seek outside the points widens them.
+    void SeekTo(double seconds);
+    // Skips by the amount Shift and Ctrl choose (30 s, 90 s with Shift, 1 s with Ctrl, a tenth
+    // of the file with both); direction -1 or +1.
+    void Skip(int direction);
+    // The playback component's events, installed by the window.
+    void MediaOpen();
+    void MediaStart();
+    void MediaPlay();
+    void MediaPaused();
+    void MediaStopped();
+    void MediaEnded();
+    void MediaError();
+    void MediaDeleted();
+    void MediaEvent(int code, int param1, int param2);
+    void VideoSizeChange(int width, int height);
+    // Command availability (when a menu opens and after each opening).
+    void mnuPopupPopup();
+    // Whether commands that name "the media" mean the playing one (true) rather than the
+    // playlist window's cursor row.
+    bool TargetsPlayingMedia() const;
+    // The system is about to sleep: pause, keep the resume point, close, stop the timers.
+    void SystemSuspend();
+    // The reset after an exception reached the application: one box, then the no-media state.
+    void ApplicationException(const QString &message, bool fromPlayer);
+    // The program that property windows run ("/property" process); this executable by default.
+    static void SetPropertyProgram(const QString &program);
+    static QString PropertyProgram();
+    // Whether the screen saver is held off now.
+    bool ScreenSaverInhibited() const;
+    // The wheel without the right button: zoom (set by the zoom code; delta > 0 is up).
+    std::function<void(int delta)> OnZoomWheel;
+    // A right-button stroke from press to release (global points); true when it ran a gesture.
+    // Without a handler every release is a click and opens the context menu.
+    std::function<bool(const QPoint &from, const QPoint &to)> OnMouseGesture;
+    // Runs the first key binding of a plain key; true when one ran (tests call it too).
+    bool DispatchBoundKey(int qtKey, Qt::KeyboardModifiers modifiers);
+    // A menu by component name (menus are made by mediaplayer_menus.cpp); null until it exists.
+    QMenu *MenuNamed(const QString &name) const;
+
 Q_SIGNALS:
     // The open histories changed (menus that show them rebuild).
     void historiesChanged();
+    // Entries of the playlist changed their text (a rename): views repaint.
+    void playlistChanged();
+    // A tag write of the property window ended for the file (views refresh its row).
+    void tagsWritten(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // --- components and transport ---
+    void CreateControls();
+    void InstallPlayerEvents();
+    void AttachTransportCommands();
+    void HookControlBar();
+    void CloseWindowSteps();
+    void RateExecute(QObject *sender);
+    void RepeatExecute(QObject *sender);
+    void FrameStep(int frames, bool byTime);
+    void ListDelExecute();
+    void FilePropertyExecute();
+    void TimeVerboseExecute();
+    void SeekBarReleased(const QPoint &pos, bool wasThumbHold);
+    void ShowOrHideBars();
+    void AskMediaError(int index, const QString &path);
+    void SetScreenSaverInhibited(bool on);
+    bool HandleKeyEvent(QObject *watched, QKeyEvent *event);
+    bool HandleMouseEvent(QObject *watched, QEvent *event);
+    void ResetToNoMedia();
+    platform::ScreenSaverInhibitor *m_inhibitor = nullptr;
+    platform::SleepWatcher *m_sleepWatcher = nullptr;
+    QPoint m_gestureStart;
+    bool m_gestureActive = false;
+    bool m_mediaKeyHeld = false;
+    bool m_frameBusy = false;
+    bool m_errorAsked = false;
+    const QEvent *m_lastKeyEvent = nullptr;
+    int m_lastKeyType = 0;
+    int m_lastKey = 0;
+    QWidget *m_client = nullptr;
+
     void CreateCommands();
     void CreateOpening();
     void AttachOpeningCommands();

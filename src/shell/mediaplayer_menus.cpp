@@ -11,6 +11,7 @@
 #include "widgets/menubuilder.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStandardPaths>
@@ -31,6 +32,15 @@ bool IsHolder(QStringView name)
             return true;
     }
     return false;
+}
+
+// The application's colours, every role set, so a dark window around the video does not
+// reach the bars (a palette equal to the application's would resolve to the parent's).
+QPalette PlainPalette()
+{
+    QPalette palette = QApplication::palette();
+    palette.setResolveMask(~QPalette::ResolveMask(0));
+    return palette;
 }
 
 QMenu *NewMenu(const QString &name, QWidget *parent)
@@ -77,6 +87,7 @@ void TApp_MEDIAPlayer::CreateMenus()
     mnuWindow = NewMenu(QStringLiteral("mnuWindow"), this);
 
     menuBar()->clear();
+    menuBar()->setPalette(PlainPalette());
     menuBar()->addActions(mnuMain->actions());
 
     connect(this, &TApp_MEDIAPlayer::historiesChanged, this, &TApp_MEDIAPlayer::RebuildHistoryMenus);
@@ -106,11 +117,13 @@ void TApp_MEDIAPlayer::CreateToolBars()
     };
     ToolBar_Main = new QToolBar(this);
     ToolBar_Main->setObjectName(QStringLiteral("ToolBar_Main"));
+    ToolBar_Main->setPalette(PlainPalette());
     BuildToolBar(ToolBar_Main, MainToolBarTable(), lookup, menus, QSize(25, 24));
     SetRightButtonMenu(ToolBar_Main, mnuCustomize_ToolBar);
     ToolBar_Main->hide();  // until the window places it
     ToolBar_Play = new QToolBar(this);
     ToolBar_Play->setObjectName(QStringLiteral("ToolBar_Play"));
+    ToolBar_Play->setPalette(PlainPalette());
     BuildToolBar(ToolBar_Play, PlayToolBarTable(), lookup, menus, QSize(25, 25));
     ToolBar_Play->hide();
     DisableUnhandledCommands();

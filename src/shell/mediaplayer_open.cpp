@@ -112,33 +112,6 @@ void TApp_MEDIAPlayer::CreateOpening()
 
     setAcceptDrops(true);
     connect(Busy, &TMyBusyCount::busyChanged, this, [this](bool busy) { setAcceptDrops(!busy); });
-
-    // A reopened list continues at its resume point; other files start at the start position.
-    TMyDSPlayer *player = plyMedia();
-    auto previous = player->OnMediaOpen;
-    player->OnMediaOpen = [this, previous](TMyDirectShowPlayer *sender) {
-        if (previous)
-            previous(sender);
-        TMyDSPlayer *p = plyMedia();
-        if (SavedIndex < 0) {
-            if (StartPosition > 0 && StartPosition <= p->Duration())
-                p->SetPosition(StartPosition);
-            return;
-        }
-        if (p->DurationSeconds() > 0 && p->Duration() <= SavedPosition) {
-            // The point lies past this file's end: it belongs to no later file either.
-            SavedIndex = -1;
-            SavedPosition = 0;
-            QTimer::singleShot(0, this, [this] {
-                plyMedia()->Close();
-                plyMedia()->PlayNext();
-            });
-            return;
-        }
-        p->SetPosition(SavedPosition);
-        SavedIndex = -1;
-        SavedPosition = 0;
-    };
 }
 
 void TApp_MEDIAPlayer::AttachOpeningCommands()

@@ -38,8 +38,8 @@ TMyShownTags CurrentEntryTags(const TMyDSPlayer &player)
     const auto *tag = dynamic_cast<const TMyCustomTag *>(list->GetObject(index));
     // A tag with a title of its own was read from the file or the library; one made from the
     // folder listing only knows the name.
-    if (tag && tag->FileName == fileName && !tag->Title.isEmpty())
-        return {tag->TitleOrName(), tag->Artist, tag->Album};
+    if (tag && tag->FileName == fileName && !tag->Texts().Title.isEmpty())
+        return {tag->TitleOrName(), tag->Texts().Artist, tag->Texts().Album};
     if (player.IsOpen() && player.FileName() == fileName)
         return {player.TitleOrName, player.Artist, player.Album};
     if (tag && tag->FileName == fileName)
@@ -60,28 +60,6 @@ TMyPlayerBinding::TMyPlayerBinding(QMainWindow *window, TMyVideoArea *area)
         ShowCurrentMedia();
         StartTagRefresh();
     };
-
-    // The area keeps its own handlers; ours run after them.
-    TMyDSPlayer *player = area->Player();
-    m_previousOpen = player->OnMediaOpen;
-    m_previousStart = player->OnMediaStart;
-    m_previousDeleted = player->OnMediaDeleted;
-    player->OnMediaOpen = [this](TMyDirectShowPlayer *sender) {
-        if (m_previousOpen)
-            m_previousOpen(sender);
-        ShowCurrentMedia();
-    };
-    player->OnMediaStart = [this](TMyDirectShowPlayer *sender) {
-        if (m_previousStart)
-            m_previousStart(sender);
-        ShowCurrentMedia();
-    };
-    player->OnMediaDeleted = [this](TMyDirectShowPlayer *sender) {
-        if (m_previousDeleted)
-            m_previousDeleted(sender);
-        if (m_area && m_area->Player()->EntryCount() == 0 && m_window)
-            m_window->setWindowTitle(AppTitle());
-    };
 }
 
 TMyPlayerBinding::~TMyPlayerBinding()
@@ -91,11 +69,6 @@ TMyPlayerBinding::~TMyPlayerBinding()
         return;
     m_area->OnListReplacing = nullptr;
     m_area->OnListLoaded = nullptr;
-    if (TMyDSPlayer *player = m_area->Player()) {
-        player->OnMediaOpen = m_previousOpen;
-        player->OnMediaStart = m_previousStart;
-        player->OnMediaDeleted = m_previousDeleted;
-    }
 }
 
 void TMyPlayerBinding::SetReadTag(bool on)

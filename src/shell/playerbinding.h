@@ -5,8 +5,8 @@
 //
 // The refresh stops before the video area replaces or destroys the playlist and starts again
 // over the new list once it is loaded, while tag reading is on. The caption follows the
-// playing entry when the media opens, when playback starts and when the refresh brings the
-// entry's tags.
+// playing entry: the window calls ShowCurrentMedia when the media opens and when playback
+// starts, and the binding itself when the refresh brings the entry's tags.
 
 #include <QObject>
 #include <QPointer>
@@ -72,6 +72,4 @@ private:
     TMyTagRefresh *m_refresh = nullptr;
     bool m_readTag = true;
     bool m_tagsComplete = false;
-    using TNotifyEvent = std::function<void(TMyDirectShowPlayer *)>;
-    TNotifyEvent m_previousOpen, m_previousStart, m_previousDeleted;
 };

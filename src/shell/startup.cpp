@@ -9,6 +9,7 @@
 #include "platform/qttranslation.h"
 #include "platform/termsignals.h"
 #include "platform/uihooks.h"
+#include "shell/appguard.h"
 #include "shell/appinfo.h"
 #include "custom/myinifile.h"
 #include "shell/mediaplayer.h"
@@ -104,6 +105,7 @@ int RunPlayer(QApplication &app, const TMyParam &params, const QString &displayN
     {
         TApp_MEDIAPlayer window;
         window.HasStartupArguments = params.ArgumentsWithoutFirst.size() > 0;
+        window.ApplyStartupSettingsWords(params);  // "/LOADINI:OFF" acts before the settings are read
         {
             TMyIniFile settings;
             window.LoadSettings(settings);  // shows the window, then may reopen the resume list
@@ -221,7 +223,7 @@ int TavioMain(int argc, char **argv)
     }
     toolkitArgv.push_back(nullptr);
     int toolkitArgc = int(toolkitArgv.size()) - 1;
-    QApplication app(toolkitArgc, toolkitArgv.data());
+    TMyApplication app(toolkitArgc, toolkitArgv.data());  // exceptions of handlers end in one box
     QApplication::setApplicationName(QStringLiteral("tavio"));
     platform::InstallQtTranslation(app);  // the dialogs' own texts in Japanese
     InstallUiHooks();

@@ -4,7 +4,6 @@
 
 #include <QMainWindow>
 #include <QPainter>
-#include <QTimer>
 
 namespace {
 
@@ -22,8 +21,6 @@ TMyVideoArea::TMyVideoArea(QWidget *parent) : QWidget(parent)
     setMinimumSize(160, 120);
     m_player = new TMyDSPlayer(this);
     m_player->setObjectName(QStringLiteral("plyMedia"));
-    m_player->OnMediaError = [this](TMyDirectShowPlayer *) { MediaError(); };
-    m_player->OnMediaStart = [this](TMyDirectShowPlayer *) { m_failures = 0; };
     winId();
     m_player->SetVideoOwner(windowHandle());
 }
@@ -45,21 +42,12 @@ void TMyVideoArea::paintEvent(QPaintEvent *)
     painter.fillRect(rect(), kVideoBackground);
 }
 
-void TMyVideoArea::MediaError()
-{
-    // Later, not inside the player's own opening: skip to the next entry while some may play.
-    ++m_failures;
-    if (m_failures >= m_player->EntryCount())
-        return;
-    QTimer::singleShot(0, this, [this] {
-        if (m_player && m_player->EntryCount() > 1)
-            m_player->PlayNext();
-    });
-}
-
 TMyVideoArea *VideoAreaOf(QMainWindow *window)
 {
     if (auto *area = qobject_cast<TMyVideoArea *>(window->centralWidget()))
+        return area;
+    // A window that lays out panels around it holds the area inside its central widget.
+    if (auto *area = window->findChild<TMyVideoArea *>(QStringLiteral("pnlVideo")))
         return area;
     auto *area = new TMyVideoArea(window);
     window->setCentralWidget(area);

@@ -20,8 +20,8 @@ public:
 
     // Around the playlist's life: OnListReplacing runs before an opening changes the list and
     // before the player and its list are destroyed (background work over the list stops there);
-    // OnListLoaded runs once an opening has filled the list. An entry that cannot be played is
-    // skipped, until every entry has failed once.
+    // OnListLoaded runs once an opening has filled the list. The window installs the player's
+    // own events.
     std::function<void()> OnListReplacing;
     std::function<void()> OnListLoaded;
 
@@ -29,11 +29,8 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void MediaError();
-
     TMyDSPlayer *m_player = nullptr;
-    int m_failures = 0;
 };
 
-// The video area of a main window: its central widget, made on first use.
+// The video area of a main window: its central widget (or the area inside it), made on first use.
 TMyVideoArea *VideoAreaOf(QMainWindow *window);

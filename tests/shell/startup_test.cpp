@@ -1,3 +1,4 @@
+#include "engine/mediafixtures.h"
 #include "platform/instancelock.h"
 #include "platform/messagepanel.h"
 #include "shell/appinfo.h"
@@ -64,6 +65,13 @@ bool WaitUntil(const std::function<bool()> &pred, int ms)
 }
 
 QString Utf8(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
+
+// A short MP3 that plays (a file that cannot play makes the player ask whether to drop it).
+QByteArray PlayableMp3()
+{
+    static const QByteArray bytes = TestDir::Read(MediaFixtures::Get().Path(QStringLiteral("a.mp3")));
+    return bytes;
+}
 
 // Ended (a zombie waiting for its parent counts as ended).
 bool ProcessGone(qint64 pid)
@@ -528,7 +536,7 @@ TEST_F(StartupTest, RealPlayerTakesTheLockAndTakesOverLaterStarts)
     ASSERT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
     EXPECT_TRUE(platform::InstanceLockHeld(InstanceMutexName()));
     // A file that exists, so that the player finds something to open and has nothing to say.
-    const Run run = RunTavio({m_work.Write(QStringLiteral("a.mp3"), "x")});
+    const Run run = RunTavio({m_work.Write(QStringLiteral("a.mp3"), PlayableMp3())});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1, 500).size(), 1);
     EXPECT_TRUE(Messages().isEmpty());
@@ -561,7 +569,7 @@ TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
     platform::PanelEndpoint from(QStringLiteral("TApp_MEDIAPlaylist"));
     QStringList answers;
     from.SetTextHandler([&](const QString &text) { answers << text; });
-    const QString file = m_work.Write(QStringLiteral("a b.mp3"), "x");
+    const QString file = m_work.Write(QStringLiteral("a b.mp3"), PlayableMp3());  // nothing to ask about
     struct Case {
         const char *what;
         QStringList args;

@@ -1,0 +1,83 @@
+// The player window on a real X server (TAVIO_XVFB_DISPLAY; skipped without one): a clip shows in
+// the video area, pausing holds the position, and a click on the seek bar moves it.
+#include "engine/dsplayer.h"
+#include "engine/mediafixtures.h"
+#include "shell/mediaplayer.h"
+#include "shell/videoarea.h"
+#include "support/tempdir.h"
+#include "widgets/mytrackbar.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTimer>
+#include <QWindow>
+#include <QtTest/QTest>
+
+#include "support/xvfb.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+bool g_haveDisplay = false;
+
+class PlayerWindowXvfbTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { g_haveDisplay = StartXvfbApplication<QApplication>("shell_playerwindow_xvfb_test"); }
+
+    void SetUp() override
+    {
+        if (!g_haveDisplay)
+            GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
+        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
+    }
+
+    TestDir m_runtime, m_home;
+};
+
+TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
+{
+    const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));  // ten seconds
+    ASSERT_FALSE(red.isEmpty());
+    auto window = std::make_unique<TApp_MEDIAPlayer>();
+    window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+    window->resize(640, 480);
+    window->show();
+    TMyVideoArea *area = VideoAreaOf(window.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 5000));
+    window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
+    TMyDSPlayer *player = window->plyMedia();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, 5000));
+
+    const QPoint centre = player->VideoWindowRect().center();
+    auto isRed = [&] {
+        const QImage image = area->screen()->grabWindow(area->winId(), centre.x(), centre.y(), 1, 1).toImage();
+        const QRgb c = image.isNull() ? 0 : image.pixel(0, 0);
+        return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(isRed, 5000));
+    EXPECT_TRUE(window->Timer_SeekBar->isActive());
+
+    window->Execute(u"actPlay_PlayPause");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psPaused && !player->SeekPending(); }, 5000));
+    EXPECT_FALSE(window->Timer_SeekBar->isActive());
+    const double held = player->Position();
+    QTest::qWait(400);
+    EXPECT_NEAR(player->Position(), held, 0.05);
+
+    TMyTrackBar *seek = window->TrackBar_Seek;
+    ASSERT_TRUE(seek->isEnabled());
+    QTest::mouseClick(seek, Qt::LeftButton, {}, QPoint(TrackXFromValue(seek->Metrics(), 7), seek->height() / 2));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->SeekPending(); }, 5000));
+    EXPECT_NEAR(player->Position(), 7, 0.6);
+    window->close();
+    window.reset();
+}
+
+} // namespace
