@@ -2,6 +2,8 @@
 
 #include "engine/dsplayer.h"
 
+#include <algorithm>
+
 TMyDSPlaylist::TMyDSPlaylist(TMyDSPlayer *player) : m_player(player) {}
 
 TMyDSPlaylist::~TMyDSPlaylist() = default;
@@ -68,6 +70,48 @@ void TMyDSPlaylist::Delete(int index)
     SetItemIndex(Count() == 0 ? -1 : current);
     if (m_player && m_player->OnMediaDeleted)
         m_player->OnMediaDeleted(m_player);
+}
+
+void TMyDSPlaylist::DeleteRange(int first, int count)
+{
+    first = std::max(first, 0);
+    count = std::min(count, Count() - first);
+    if (count <= 0)
+        return;
+    for (int i = first; i < first + count; ++i)
+        ForgetSerial(i);
+    TMyDSPlaylistBase::DeleteRange(first, count);
+    int current = ItemIndexValue();
+    if (current >= first + count)
+        current -= count;
+    else if (current >= first)
+        current = first;
+    if (current >= Count())
+        current = Count() - 1;
+    SetItemIndex(Count() == 0 ? -1 : current);
+    if (m_player && m_player->OnMediaDeleted)
+        m_player->OnMediaDeleted(m_player);
+}
+
+void TMyDSPlaylist::MoveRange(int first, int count, int to)
+{
+    first = std::max(first, 0);
+    count = std::min(count, Count() - first);
+    if (count <= 0)
+        return;
+    to = std::clamp(to, 0, Count() - count);
+    const int current = ItemIndexValue();
+    TMyDSPlaylistBase::MoveRange(first, count, to);
+    if (current < 0)
+        return;
+    int moved = current;
+    if (current >= first && current < first + count)
+        moved = current - first + to;                   // inside the block
+    else if (to < first && current >= to && current < first)
+        moved = current + count;                        // passed by a block moving up
+    else if (to > first && current >= first + count && current < to + count)
+        moved = current - count;                        // passed by a block moving down
+    SetItemIndex(moved);
 }
 
 void TMyDSPlaylist::Assign(const TMyWStrings &list)

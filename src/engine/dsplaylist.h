@@ -23,6 +23,12 @@ public:
     // Deleting keeps the same file current (and the index in range; an emptied list has none),
     // then the player's OnMediaDeleted fires.
     void Delete(int index) override;
+    // A block in one pass: an index after the block moves up by its length; a current entry
+    // inside it gives way to the entry now following the block (the last one when none
+    // follows, none when the list is empty); OnMediaDeleted fires once.
+    void DeleteRange(int first, int count) override;
+    // The current entry moves with its block, or closes up with the entries the block passes.
+    void MoveRange(int first, int count, int to) override;
     // Replacing the list leaves no current entry; clearing also closes the player.
     void Assign(const TMyWStrings &list) override;
     void AssignAnsiStrings(const QList<QByteArray> &narrow);

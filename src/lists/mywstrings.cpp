@@ -4,6 +4,7 @@
 #include "platform/locale.h"
 #include "platform/uihooks.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -414,6 +415,33 @@ void TMyWStrings::Move(int from, int to)
         return;
     if (from != to)
         m_items.move(from, to);
+    Changed();
+}
+
+void TMyWStrings::DeleteRange(int first, int count)
+{
+    first = std::max(first, 0);
+    count = std::min(count, Count() - first);
+    if (count <= 0)
+        return;
+    if (OwnsObjects)
+        for (int i = first; i < first + count; ++i)
+            delete m_items[i].object;
+    m_items.remove(first, count);
+    Changed();
+}
+
+void TMyWStrings::MoveRange(int first, int count, int to)
+{
+    first = std::max(first, 0);
+    count = std::min(count, Count() - first);
+    if (count <= 0)
+        return;
+    to = std::clamp(to, 0, Count() - count);
+    if (to < first)
+        std::rotate(m_items.begin() + to, m_items.begin() + first, m_items.begin() + first + count);
+    else if (to > first)
+        std::rotate(m_items.begin() + first, m_items.begin() + first + count, m_items.begin() + to + count);
     Changed();
 }
 

@@ -75,6 +75,12 @@ public:
     void Reset() { Clear(); }
     virtual void Exchange(int a, int b);
     virtual void Move(int from, int to);
+    // Block operations: one pass and one OnChange however many entries they touch.
+    // Removes the count entries from first (clamped to the list).
+    virtual void DeleteRange(int first, int count);
+    // Moves the count entries from first so that the block starts at to (clamped to
+    // 0..Count - count); the block keeps its order and the entries it passes close up behind it.
+    virtual void MoveRange(int first, int count, int to);
     void Reverse();
     void BeginUpdate() { ++m_updateCount; }
     void EndUpdate()

@@ -81,6 +81,14 @@ void TMyMediaStrings::Delete(int index)
     OwnsObjects = owns;
 }
 
+void TMyMediaStrings::DeleteRange(int first, int count)
+{
+    const bool owns = OwnsObjects;
+    OwnsObjects = true;
+    TMyFileStrings::DeleteRange(first, count);
+    OwnsObjects = owns;
+}
+
 TMyTag *TMyMediaStrings::Tag(int index) const { return dynamic_cast<TMyTag *>(GetObject(index)); }
 
 TMyTag *TMyMediaStrings::MakeTag(const QString &fileName, const TMySearchRec *entry, bool fileFound)

@@ -20,9 +20,11 @@ public:
     // Entries read from playlist files enter only when their file exists.
     bool CheckExists = true;
 
-    // Clear and Delete free the entries' tags; other removals and moves leave them alone.
+    // Clear, Delete and DeleteRange free the entries' tags; other removals and moves leave them
+    // alone.
     void Clear() override;
     void Delete(int index) override;
+    void DeleteRange(int first, int count) override;
 
     // A tag holding only the file facts of the directory entry (name, size, times); the file
     // is not opened and the duration is 0.

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QMetaObject>
+#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -282,9 +283,14 @@ TMyTagRefresh::TMyTagRefresh(QObject *parent) : QObject(parent) {}
 
 TMyTagRefresh::~TMyTagRefresh()
 {
-    if (m_thread) {
-        ++m_generation;
+    ++m_generation;
+    for (T_MyInfoUpdate *thread : m_retired)
+        thread->RequestStop();
+    if (m_thread)
         Join(false);
+    for (T_MyInfoUpdate *thread : m_retired) {
+        thread->wait();
+        delete thread;
     }
 }
 
@@ -331,6 +337,31 @@ void TMyTagRefresh::Stop()
         return;
     ++m_generation;  // whatever the stopped walk still has on its way is dropped
     Join(true);
+}
+
+void TMyTagRefresh::Retire()
+{
+    if (!m_thread)
+        return;
+    ++m_generation;
+    m_thread->RequestStop();
+    m_retired.push_back(m_thread);
+    m_thread = nullptr;
+    Q_EMIT threadFinished();
+}
+
+void TMyTagRefresh::ReapRetired()
+{
+    std::erase_if(m_retired, [](T_MyInfoUpdate *thread) {
+        if (!thread->isFinished())
+            return false;
+        thread->wait();
+        delete thread;
+        return true;
+    });
+    // A worker posts its end as the last thing it does; its thread ends a moment later.
+    if (!m_retired.empty())
+        QTimer::singleShot(20, this, &TMyTagRefresh::ReapRetired);
 }
 
 void TMyTagRefresh::Join(bool notify)
@@ -401,6 +432,8 @@ void TMyTagRefresh::WalkComplete(quint64 generation)
 
 void TMyTagRefresh::WorkerDone(quint64 generation)
 {
+    if (!m_retired.empty())
+        ReapRetired();
     if (generation != m_generation || !m_thread)
         return;
     Join(true);

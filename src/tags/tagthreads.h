@@ -104,6 +104,12 @@ public:
     bool Start(TMyWStrings *list, int lastIndex = -1, int firstIndex = 0);
     // Stops the walk after the entry in hand; reports still on their way are dropped.
     void Stop();
+    // Stops the walk without waiting for the entry in hand (a measurement can take seconds):
+    // its reports are dropped from now on and its thread is joined once it has ended, or by
+    // the destructor. For edits of the list that must not hold the window.
+    void Retire();
+    // Walks retired and not yet joined.
+    int RetiredCount() const { return int(m_retired.size()); }
     bool IsRunning() const { return m_thread != nullptr; }
     // The last walk reached its end.
     bool TagsComplete() const { return m_complete; }
@@ -144,8 +150,11 @@ private:
     void WorkerDone(quint64 generation);
     void Join(bool notify);
 
+    void ReapRetired();
+
     TMyWStrings *m_list = nullptr;
     T_MyInfoUpdate *m_thread = nullptr;
+    std::vector<T_MyInfoUpdate *> m_retired;
     quint64 m_generation = 0;
     bool m_complete = false;
     QThread::Priority m_priority = QThread::IdlePriority;

@@ -190,4 +190,49 @@ TEST_F(PlaylistTest, ExtensionListsAreThePlaylists)
     EXPECT_EQ(List().AddObject(QStringLiteral("/m/a.mp3"), nullptr), 0);
 }
 
+// Block edits follow the playing entry: a moved block carries it along, entries the block passes
+// carry it the other way; a deleted block that held it gives way to the entry after the block.
+TEST_F(PlaylistTest, BlockEditsFollowTheCurrentEntry)
+{
+    struct Case {
+        const char *edit;  // "move" or "delete"
+        int first, count, to;
+        int current;
+        const char *order;    // the names afterwards
+        const char *playing;  // the current name afterwards ("" none)
+    };
+    const Case cases[] = {
+        {"move", 3, 2, 0, 4, "deabcfgh", "e"},    // inside the block, moved up
+        {"move", 3, 2, 0, 1, "deabcfgh", "b"},    // passed by the block
+        {"move", 1, 2, 5, 7, "adefgbch", "h"},    // after the landing place: unchanged
+        {"move", 1, 2, 5, 3, "adefgbch", "d"},    // passed by a block moving down
+        {"move", 0, 3, 5, 0, "defghabc", "a"},
+        {"delete", 2, 3, 0, 3, "abfgh", "f"},     // the current one deleted: the next after the block
+        {"delete", 5, 3, 0, 6, "abcde", "e"},     // deleted up to the end: the last remaining
+        {"delete", 0, 2, 0, 5, "cdefgh", "f"},
+        {"delete", 0, 8, 0, 3, "", ""},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2+%3 -> %4, current %5")
+                         .arg(QLatin1String(c.edit)).arg(c.first).arg(c.count).arg(c.to).arg(c.current)
+                         .toStdString());
+        List().Clear();
+        Fill({"a", "b", "c", "d", "e", "f", "g", "h"});
+        player->ItemIndex = c.current;
+        deleted = 0;
+        if (QByteArray(c.edit) == "move") {
+            List().MoveRange(c.first, c.count, c.to);
+            EXPECT_EQ(deleted, 0);
+        } else {
+            List().DeleteRange(c.first, c.count);
+            EXPECT_EQ(deleted, 1);
+        }
+        QString order;
+        for (int i = 0; i < List().Count(); ++i)
+            order += List().Get(i).mid(7);
+        EXPECT_EQ(order, QString::fromLatin1(c.order));
+        EXPECT_EQ(Current(), QString::fromLatin1(c.playing));
+    }
+}
+
 } // namespace

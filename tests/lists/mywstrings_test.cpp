@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -434,6 +435,52 @@ TEST(WStrings, NarrowViews)
     TMyWStrings m;
     m.AddAnsiStrings(l.EscapedStrings());
     EXPECT_EQ(Entries(m), Entries(l));
+}
+
+// A block moved in one pass lands where moving its entries one by one would put them, with one
+// change notice; a block deleted in one pass frees exactly its own objects.
+TEST(WStringsBlocks, MoveRangeMatchesSingleMovesAndDeleteRangeFreesItsObjects)
+{
+    struct Case {
+        int first, count, to;
+    };
+    const Case cases[] = {{3, 3, 0}, {3, 3, 1}, {0, 2, 8}, {5, 5, 0}, {2, 1, 2}, {4, 3, 99}, {6, 4, -5}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1+%2 -> %3").arg(c.first).arg(c.count).arg(c.to).toStdString());
+        TMyWStrings block, single;
+        for (int i = 0; i < 10; ++i) {
+            block.Add(QString::number(i));
+            single.Add(QString::number(i));
+        }
+        int changes = 0;
+        block.OnChange = [&](TMyWStrings *) { ++changes; };
+        block.MoveRange(c.first, c.count, c.to);
+        const int to = std::clamp(c.to, 0, 10 - c.count);
+        if (to < c.first)
+            for (int j = c.first; j < c.first + c.count; ++j)
+                single.Move(j, j - (c.first - to));
+        else
+            for (int j = c.first + c.count - 1; j >= c.first; --j)
+                single.Move(j, j + (to - c.first));
+        EXPECT_EQ(block.ToStringList(), single.ToStringList());
+        EXPECT_EQ(changes, 1);
+    }
+
+    struct Counted : TObject {
+        int *freed;
+        explicit Counted(int *f) : freed(f) {}
+        ~Counted() override { ++*freed; }
+    };
+    int freed = 0;
+    TMyWStrings owned;
+    owned.OwnsObjects = true;
+    for (int i = 0; i < 6; ++i)
+        owned.AddObject(QString::number(i), new Counted(&freed));
+    owned.DeleteRange(4, 10);  // clamped to the end
+    EXPECT_EQ(freed, 2);
+    owned.DeleteRange(1, 2);
+    EXPECT_EQ(freed, 4);
+    EXPECT_EQ(owned.ToStringList(), (QStringList{QStringLiteral("0"), QStringLiteral("3")}));
 }
 
 } // namespace
