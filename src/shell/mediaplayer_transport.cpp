@@ -366,6 +366,8 @@ void TApp_MEDIAPlayer::SeekBarReleased(const QPoint &pos, bool wasThumbHold)
 {
     if (wasThumbHold) {
         SeekTo(TrackBar_Seek->value());
+        if (!Timer_Time->isActive())
+            Timer_TimeTimer();
         return;
     }
     const SeekBarClick click = SeekBarClickAt(TrackBar_Seek->Metrics(), pos.x());
@@ -381,6 +383,9 @@ void TApp_MEDIAPlayer::SeekBarReleased(const QPoint &pos, bool wasThumbHold)
         SeekTo(click.value);
         break;
     }
+    // Paused, the display timers are off: the time shows the new place at once.
+    if (!Timer_Time->isActive())
+        Timer_TimeTimer();
 }
 
 void TApp_MEDIAPlayer::ListDelExecute()

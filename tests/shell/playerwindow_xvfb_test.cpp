@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -76,6 +77,7 @@ TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
     QTest::mouseClick(seek, Qt::LeftButton, {}, QPoint(TrackXFromValue(seek->Metrics(), 7), seek->height() / 2));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !player->SeekPending(); }, 5000));
     EXPECT_NEAR(player->Position(), 7, 0.6);
+    EXPECT_TRUE(window->lblTime->text().startsWith(QStringLiteral("7"))) << window->lblTime->text().toStdString();
     window->close();
     window.reset();
 }
