@@ -104,7 +104,7 @@ void BM_OurReader(benchmark::State &state)
     for (auto _ : state) {
         for (const QString &path : c.files) {
             TMyTag tag(path);
-            chars += tag.Title.size() + tag.Artist.size() + tag.Album.size();
+            chars += tag.Texts().Title.size() + tag.Texts().Artist.size() + tag.Texts().Album.size();
         }
     }
     benchmark::DoNotOptimize(chars);

@@ -385,12 +385,12 @@ bool TMyDirectShowPlayer::Open(const QString &fileName)
     }
     {
         const TMyTag tag(fileName);
-        Album = tag.Album;
-        Artist = tag.Artist;
-        Composer = tag.Composer;
-        Conductor = tag.Conductor;
+        Album = tag.Texts().Album;
+        Artist = tag.Texts().Artist;
+        Composer = tag.Texts().Composer;
+        Conductor = tag.Texts().Conductor;
         TitleOrName = tag.TitleOrName();
-        Writer = tag.Writer;
+        Writer = tag.Texts().Writer;
     }
     ReadVideoFacts();
     if (HasVideoSize() && BinHasElementOf(d->Pipe(), "asfdemux")) {

@@ -3,6 +3,7 @@
 #include "lists/numerals.h"
 #include "platform/appstate.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/uihooks.h"
 
 #include <QFileInfo>
@@ -11,6 +12,9 @@
 #include <vector>
 
 namespace {
+
+// A playlist expansion that adds this many entries hands the freed memory back to the system.
+constexpr int kReturnMemoryAfter = 10000;
 
 // Pending user-interface events are let through every this many entries read.
 constexpr int kEventsEvery = 64;
@@ -107,9 +111,9 @@ TMyTag *TMyMediaStrings::MakeTag(const QString &fileName, const TMySearchRec *en
     tag->FileFound = fileFound;
     if (fileFound) {
         tag->FolderFound = true;
-    } else if (!tag->FilePath.isEmpty()) {
-        if (tag->FilePath != m_folderSeen) {
-            m_folderSeen = tag->FilePath;
+    } else if (const QString folder = tag->FilePath(); !folder.isEmpty()) {
+        if (folder != m_folderSeen) {
+            m_folderSeen = folder;
             m_folderSeenExists = DirectoryExists(m_folderSeen);
         }
         tag->FolderFound = m_folderSeenExists;
@@ -205,6 +209,10 @@ int TMyMediaStrings::ExpandPlaylists(bool checkExists)
             m_items[e.index + k] = std::move(e.reversed[n - 1 - k]);
     }
     EndUpdate();
+    // The lines of a long playlist were freed among the entries made from them; their pages go
+    // back to the system rather than stay with the process as long as the list lives.
+    if (Count() - before >= kReturnMemoryAfter)
+        platform::ReturnFreeMemory();
     Changed();
     return Count() - before;
 }
@@ -323,19 +331,19 @@ void TMyMediaStrings::SortByReal(bool ascending, int first, int last, const std:
 void TMyMediaStrings::SortByName(bool ascending, int first, int last)
 {
     SortByText(ascending, first, last,
-               [](const TMyTag *t, const QString &path) { return t ? t->Name : ExtractFileName(path); });
+               [](const TMyTag *t, const QString &path) { return t ? t->Name() : ExtractFileName(path); });
 }
 
 void TMyMediaStrings::SortByFolder(bool ascending, int first, int last)
 {
     SortByText(ascending, first, last,
-               [](const TMyTag *t, const QString &path) { return t ? t->Folder : ExtractFileDir(path); });
+               [](const TMyTag *t, const QString &path) { return t ? t->Folder() : ExtractFileDir(path); });
 }
 
 void TMyMediaStrings::SortByExt(bool ascending, int first, int last)
 {
     SortByText(ascending, first, last,
-               [](const TMyTag *t, const QString &path) { return t ? t->Extension : ExtractFileExt(path); });
+               [](const TMyTag *t, const QString &path) { return t ? t->Extension() : ExtractFileExt(path); });
 }
 
 void TMyMediaStrings::SortBySize(bool ascending, int first, int last)
@@ -384,7 +392,7 @@ void TMyMediaStrings::SortByFrameRate(bool ascending, int first, int last)
 #define TAVIO_TEXT_SORT(Method, Field)                                                                          \
     void TMyMediaStrings::Method(bool ascending, int first, int last)                                           \
     {                                                                                                           \
-        SortByText(ascending, first, last, [](const TMyTag *t, const QString &) { return t ? t->Field : QString(); }); \
+        SortByText(ascending, first, last, [](const TMyTag *t, const QString &) { return t ? t->Texts().Field : QString(); }); \
     }
 
 TAVIO_TEXT_SORT(SortByAlbum, Album)

@@ -45,6 +45,8 @@ public:
     }
 };
 
+const QByteArray kNoBytes;
+
 QDateTime FromFileTime(qint64 fileTime)
 {
     if (fileTime <= 0)
@@ -85,10 +87,17 @@ void CopyFileFactsAndTexts(TMyCustomTag &to, const From &from)
     to.VideoWidth = from.VideoWidth;
     to.VideoHeight = from.VideoHeight;
     to.VideoFrameRate = from.VideoFrameRate;
-    static_cast<TMyTagTexts &>(to) = from;
 }
 
 } // namespace
+
+// The open file of a tag while a reader works: where the bytes come from, the read position and
+// the bytes last read.
+struct TMyCustomTag::OpenFile {
+    std::unique_ptr<Source> source;
+    qint64 position = 0;
+    QByteArray buffer;
+};
 
 TMyCustomTag::TMyCustomTag() = default;
 
@@ -104,9 +113,7 @@ TMyCustomTag::TMyCustomTag(const TMyCustomTag &tag) : TObject()
 
 TMyCustomTag::TMyCustomTag(const TMyTagValue &v)
 {
-    CopyFileFactsAndTexts(*this, v);
-    FileFound = FileExists(FileName);
-    FolderFound = DirectoryExists(FilePath);
+    TMyCustomTag::AssignValue(v);
 }
 
 TMyCustomTag &TMyCustomTag::operator=(const TMyCustomTag &tag)
@@ -118,16 +125,62 @@ TMyCustomTag &TMyCustomTag::operator=(const TMyCustomTag &tag)
 
 TMyCustomTag::~TMyCustomTag() = default;
 
-void TMyCustomTag::SetFileName(const QString &fileName)
+void TMyCustomTag::SetFileName(const QString &fileName) { FileName = fileName; }
+
+QString TMyCustomTag::FilePath() const { return ExtractFilePath(FileName); }
+QString TMyCustomTag::Folder() const { return ExtractFileDir(FileName); }
+QString TMyCustomTag::Name() const { return ExtractFileName(FileName); }
+QString TMyCustomTag::BaseName() const { return ExtractFileBaseName(FileName); }
+QString TMyCustomTag::Extension() const { return ExtractFileExt(FileName); }
+
+const TMyTagTexts &TMyCustomTag::EmptyTexts()
 {
-    FileName = fileName;
-    TFileNameParts p = SplitFileNameFull(fileName);
-    FilePath = std::move(p.Folder);
-    Folder = ExtractFileDir(fileName);
-    Name = std::move(p.Name);
-    BaseName = std::move(p.BaseName);
-    Extension = std::move(p.Extension);
+    static const TMyTagTexts empty;
+    return empty;
 }
+
+TMyTagTexts &TMyCustomTag::EditTexts()
+{
+    if (!m_texts)
+        m_texts = std::make_unique<TMyTagTexts>();
+    return *m_texts;
+}
+
+namespace {
+bool AllEmpty(const TMyTagTexts &t)
+{
+    for (const QString *s : {&t.Album, &t.AlbumArtist, &t.Artist, &t.Composer, &t.Conductor, &t.Director, &t.Genre,
+                             &t.OriginalAlbum, &t.OriginalArtist, &t.OriginalLyricist, &t.Publisher, &t.Producer,
+                             &t.OriginalReleaseTime, &t.OriginalReleaseYear, &t.ContentGroup, &t.PartOfSet,
+                             &t.Subtitle, &t.Title, &t.Track, &t.ModifiedBy, &t.Writer, &t.Year, &t.UserText,
+                             &t.UserUrl, &t.Lyrics, &t.Comment})
+        if (!s->isEmpty())
+            return false;
+    return true;
+}
+} // namespace
+
+void TMyCustomTag::SetTexts(const TMyTagTexts &texts)
+{
+    // No block for texts that are all empty: a tag made from file facts alone stays small.
+    if (AllEmpty(texts))
+        m_texts.reset();
+    else
+        EditTexts() = texts;
+}
+
+TMyCustomTag::OpenFile &TMyCustomTag::Open()
+{
+    if (!m_open)
+        m_open = std::make_unique<OpenFile>();
+    return *m_open;
+}
+
+const QByteArray &TMyCustomTag::ReadBuffer() const { return m_open ? m_open->buffer : kNoBytes; }
+
+QByteArray TMyCustomTag::TakeReadBuffer() { return m_open ? std::exchange(m_open->buffer, QByteArray()) : QByteArray(); }
+
+bool TMyCustomTag::HasOpenFile() const { return m_open && m_open->source; }
 
 void TMyCustomTag::ReadFromFile(const QString &fileName)
 {
@@ -147,7 +200,7 @@ void TMyCustomTag::ReadFromFile(const QString &fileName)
         FileWriteTime = source->file.WriteTime();
         FileCreateTime = source->file.CreateTime();
         FileFound = true;
-        m_source = std::move(source);
+        Open().source = std::move(source);
     } else {
         // Not readable as a regular file: still tell what is there (a FIFO exists, a folder is
         // no file), without opening it.
@@ -156,7 +209,8 @@ void TMyCustomTag::ReadFromFile(const QString &fileName)
         FileWriteTime = facts.writeTime;
         FileCreateTime = facts.creationTime;
     }
-    FolderFound = !FilePath.isEmpty() && platform::GetFileStatus(FilePath).isDir;
+    const QString folder = FilePath();
+    FolderFound = !folder.isEmpty() && platform::GetFileStatus(folder).isDir;
 }
 
 void TMyCustomTag::OpenBytes(const QString &fileName, const QByteArray &bytes)
@@ -168,7 +222,7 @@ void TMyCustomTag::OpenBytes(const QString &fileName, const QByteArray &bytes)
     FileCreateTime = 0;
     FileFound = true;
     FolderFound = true;
-    m_source = std::make_unique<BytesSource>(bytes);
+    Open().source = std::make_unique<BytesSource>(bytes);
 }
 
 void TMyCustomTag::TakeOpenFile(TMyCustomTag &owner)
@@ -180,54 +234,56 @@ void TMyCustomTag::TakeOpenFile(TMyCustomTag &owner)
     FileCreateTime = owner.FileCreateTime;
     FileFound = owner.FileFound;
     FolderFound = owner.FolderFound;
-    m_source = std::move(owner.m_source);
-    m_position = owner.m_position;
+    m_open = std::move(owner.m_open);
+    if (m_open)
+        m_open->buffer = QByteArray();
     owner.CloseFile();
 }
 
-void TMyCustomTag::CloseFile()
-{
-    m_source.reset();
-    m_position = 0;
-    m_buffer = QByteArray();
-}
+void TMyCustomTag::CloseFile() { m_open.reset(); }
 
 qint64 TMyCustomTag::ReadHead(qint64 n)
 {
-    m_buffer = QByteArray();
-    if (!m_source || n <= 0)
+    if (!HasOpenFile())
         return 0;
-    const qint64 left = FileSize - m_position;
+    OpenFile &f = *m_open;
+    f.buffer = QByteArray();
+    if (n <= 0)
+        return 0;
+    const qint64 left = FileSize - f.position;
     n = std::min(n, left);
     if (n <= 0)
         return 0;
-    m_buffer = QByteArray(qsizetype(n + 2), '\0');
-    const qint64 got = m_source->ReadAt(m_position, m_buffer.data(), n);
+    f.buffer = QByteArray(qsizetype(n + 2), '\0');
+    const qint64 got = f.source->ReadAt(f.position, f.buffer.data(), n);
     if (got <= 0) {
-        m_buffer = QByteArray();
+        f.buffer = QByteArray();
         return 0;
     }
-    m_buffer.resize(qsizetype(got));
-    m_position += got;
+    f.buffer.resize(qsizetype(got));
+    f.position += got;
     return got;
 }
 
 qint64 TMyCustomTag::ReadAt(qint64 offset, qint64 n)
 {
-    m_buffer = QByteArray();
-    if (!m_source || FileSize <= 0 || offset < 0 || offset > FileSize || n <= 0)
+    if (!HasOpenFile())
+        return 0;
+    OpenFile &f = *m_open;
+    f.buffer = QByteArray();
+    if (FileSize <= 0 || offset < 0 || offset > FileSize || n <= 0)
         return 0;
     n = std::min(n, FileSize - offset);
     if (n <= 0)
         return 0;
-    m_buffer = QByteArray(qsizetype(n + 2), '\0');
-    const qint64 got = m_source->ReadAt(offset, m_buffer.data(), n);
+    f.buffer = QByteArray(qsizetype(n + 2), '\0');
+    const qint64 got = f.source->ReadAt(offset, f.buffer.data(), n);
     if (got <= 0) {
-        m_buffer = QByteArray();
+        f.buffer = QByteArray();
         return 0;
     }
-    m_buffer.resize(qsizetype(got));
-    m_position = offset + got;
+    f.buffer.resize(qsizetype(got));
+    f.position = offset + got;
     return got;
 }
 
@@ -237,14 +293,15 @@ qint64 TMyCustomTag::ReadTail(qint64 n)
         n = 0;
     if (FileSize >= n)
         return ReadAt(FileSize - n, n);
-    m_position = 0;
+    if (m_open)
+        m_open->position = 0;
     return ReadHead(FileSize);
 }
 
 void TMyCustomTag::ClearTagFields()
 {
     TagVersion.clear();
-    static_cast<TMyTagTexts &>(*this) = TMyTagTexts();
+    m_texts.reset();
     VideoWidth = 0;
     VideoHeight = 0;
     VideoFrameRate = 0;
@@ -253,12 +310,18 @@ void TMyCustomTag::ClearTagFields()
 
 void TMyCustomTag::CopyTextFields(const TMyCustomTag &t)
 {
-    static_cast<TMyTagTexts &>(*this) = t;
+    if (this == &t)
+        return;
+    if (t.m_texts)
+        EditTexts() = *t.m_texts;
+    else
+        m_texts.reset();
 }
 
 void TMyCustomTag::Assign(const TMyCustomTag &t)
 {
     CopyFileFactsAndTexts(*this, t);
+    CopyTextFields(t);
     TagVersion = t.TagVersion;
     FileFound = t.FileFound;
     FolderFound = t.FolderFound;
@@ -266,8 +329,24 @@ void TMyCustomTag::Assign(const TMyCustomTag &t)
 
 void TMyCustomTag::AssignValue(const TMyTagValue &value)
 {
-    const TMyCustomTag built(value);
-    Assign(built);
+    CopyFileFactsAndTexts(*this, value);
+    SetTexts(value);
+    TagVersion.clear();
+    FileFound = FileExists(FileName);
+    // A file that is there has its folder; only for a missing one is the folder looked up.
+    FolderFound = FileFound || DirectoryExists(FilePath());
+}
+
+void TMyCustomTag::AssignValue(TMyTagValue &&value)
+{
+    CopyFileFactsAndTexts(*this, value);
+    if (AllEmpty(value))
+        m_texts.reset();
+    else
+        EditTexts() = std::move(static_cast<TMyTagTexts &>(value));
+    TagVersion.clear();
+    FileFound = FileExists(FileName);
+    FolderFound = FileFound || DirectoryExists(FilePath());
 }
 
 TMyTagValue TMyCustomTag::GetValue() const
@@ -282,14 +361,15 @@ TMyTagValue TMyCustomTag::GetValue() const
     v.VideoWidth = VideoWidth;
     v.VideoHeight = VideoHeight;
     v.VideoFrameRate = VideoFrameRate;
-    static_cast<TMyTagTexts &>(v) = *this;
+    static_cast<TMyTagTexts &>(v) = Texts();
     v.Title = TitleOrName();
     return v;
 }
 
 QString TMyCustomTag::TitleOrName() const
 {
-    return Title.isEmpty() ? BaseName : Title;
+    const QString &title = Texts().Title;
+    return title.isEmpty() ? BaseName() : title;
 }
 
 QString TMyCustomTag::SizeText() const
@@ -328,7 +408,7 @@ void TMyTag::ReadFromBytes(const QString &fileName, const QByteArray &bytes)
 
 void TMyTag::ReadOpened()
 {
-    const QString ext = Extension.toLower();
+    const QString ext = Extension().toLower();
     std::unique_ptr<TMyCustomTag> reader;
     if (ext == QLatin1String(".mp3")) {
         auto id3 = std::make_unique<TMyTagID3>();
@@ -346,13 +426,14 @@ void TMyTag::ReadOpened()
     // Whatever the reader did, the file is closed now.
     CloseFile();
 
-    const QString userText = UserText;
-    const QString userUrl = UserUrl;
+    const QString userText = Texts().UserText;
+    const QString userUrl = Texts().UserUrl;
     TagVersion = reader->TagVersion;
     CopyTextFields(*reader);
-    Title = reader->TitleOrName();
-    UserText = userText;  // these two are not taken from the readers
-    UserUrl = userUrl;
+    TMyTagTexts &texts = EditTexts();  // a tag read from a file always has a title
+    texts.Title = reader->TitleOrName();
+    texts.UserText = userText;  // these two are not taken from the readers
+    texts.UserUrl = userUrl;
 }
 
 // TMyTag2

@@ -58,7 +58,12 @@ struct TMyTagValue : TMyTagTexts {
 
 // Base of the tag classes: file facts and the read operations the format readers use; it reads
 // no tag itself.
-class TMyCustomTag : public TObject, public TMyTagTexts {
+//
+// A tag is small until a tag is read or set: the file facts are inline, the name parts are
+// computed from FileName when asked for, and the text fields live in a block of their own made
+// on the first write (Texts() reads them, EditTexts() writes them). A media list holds one tag
+// per entry, so this keeps a long list light.
+class TMyCustomTag : public TObject {
 public:
     TMyCustomTag();
     explicit TMyCustomTag(const QString &fileName);
@@ -74,10 +79,26 @@ public:
     // MediaDuration to -1.
     virtual void ClearTagFields();
     virtual void Assign(const TMyCustomTag &tag);
+    // As a tag made from the record: TagVersion empty, MediaLength from the duration, the found
+    // flags from the file system.
     void AssignValue(const TMyTagValue &value);
+    void AssignValue(TMyTagValue &&value);
     TMyTagValue GetValue() const;
 
     void SetFileName(const QString &fileName);
+    // Name parts of FileName.
+    QString FilePath() const;   // folder with its trailing separator
+    QString Folder() const;     // folder without it
+    QString Name() const;       // name with extension
+    QString BaseName() const;   // name without extension
+    QString Extension() const;  // with the dot
+
+    // The text fields: empty ones when none was ever set.
+    const TMyTagTexts &Texts() const { return m_texts ? *m_texts : EmptyTexts(); }
+    // The text fields for writing (made on first use).
+    TMyTagTexts &EditTexts();
+    bool HasTexts() const { return m_texts != nullptr; }
+
     QString TitleOrName() const;
     QString SizeText() const;
     QString WriteTimeText() const;
@@ -88,22 +109,17 @@ public:
     qint64 ReadHead(qint64 n);
     qint64 ReadAt(qint64 offset, qint64 n);
     qint64 ReadTail(qint64 n);
-    const QByteArray &ReadBuffer() const { return m_buffer; }
+    const QByteArray &ReadBuffer() const;
     // Moves the read buffer out (for a reader that edits the bytes in place).
-    QByteArray TakeReadBuffer() { return std::exchange(m_buffer, QByteArray()); }
+    QByteArray TakeReadBuffer();
     void CloseFile();
-    bool HasOpenFile() const { return m_source != nullptr; }
+    bool HasOpenFile() const;
 
     // Serves the reads from the bytes given, as if they were the named file's contents (tests
     // and fuzzing of the readers; nothing touches the file system).
     void OpenBytes(const QString &fileName, const QByteArray &bytes);
 
     QString FileName;
-    QString FilePath;   // folder with its trailing separator
-    QString Folder;     // folder without it
-    QString Name;       // name with extension
-    QString BaseName;   // name without extension
-    QString Extension;  // with the dot
     qint64 FileSize = 0;
     qint64 FileWriteTime = 0;
     qint64 FileCreateTime = 0;
@@ -123,11 +139,15 @@ protected:
     // works on what its owner has already opened.
     void TakeOpenFile(TMyCustomTag &owner);
     void CopyTextFields(const TMyCustomTag &from);
+    void SetTexts(const TMyTagTexts &texts);
 
 private:
-    std::unique_ptr<Source> m_source;
-    qint64 m_position = 0;
-    QByteArray m_buffer;
+    static const TMyTagTexts &EmptyTexts();
+    struct OpenFile;
+    OpenFile &Open();
+
+    std::unique_ptr<TMyTagTexts> m_texts;
+    std::unique_ptr<OpenFile> m_open;  // the open file, its read position and buffer
 };
 
 // Reads the tag that fits the extension (".mp3" ID3, ".wma"/".wmv" ASF) and always has a title.

@@ -133,35 +133,35 @@ enum class FrameKind { Text, Comment, UserText, UserUrl };
 struct FrameRule {
     const char *id;     // versions 3 and 4
     const char *id22;   // version 2 (empty: none)
-    QString TMyCustomTag::*field;
+    QString TMyTagTexts::*field;
     FrameKind kind;
 };
 
 const FrameRule kFrames[] = {
-    {"COMM", "COM", &TMyCustomTag::Comment, FrameKind::Comment},
-    {"USLT", "ULT", &TMyCustomTag::Lyrics, FrameKind::Comment},
-    {"WXXX", "", &TMyCustomTag::UserUrl, FrameKind::UserUrl},
-    {"TXXX", "TXX", &TMyCustomTag::UserText, FrameKind::UserText},
-    {"TALB", "TAL", &TMyCustomTag::Album, FrameKind::Text},
-    {"TPE2", "TP2", &TMyCustomTag::AlbumArtist, FrameKind::Text},
-    {"TPE1", "TP1", &TMyCustomTag::Artist, FrameKind::Text},
-    {"TCOM", "TCM", &TMyCustomTag::Composer, FrameKind::Text},
-    {"TPE3", "TP3", &TMyCustomTag::Conductor, FrameKind::Text},
-    {"TCON", "TCO", &TMyCustomTag::Genre, FrameKind::Text},
-    {"TOAL", "TOT", &TMyCustomTag::OriginalAlbum, FrameKind::Text},
-    {"TOPE", "TOA", &TMyCustomTag::OriginalArtist, FrameKind::Text},
-    {"TOLY", "TOL", &TMyCustomTag::OriginalLyricist, FrameKind::Text},
-    {"TPUB", "TPB", &TMyCustomTag::Publisher, FrameKind::Text},
-    {"TDAT", "TDA", &TMyCustomTag::OriginalReleaseTime, FrameKind::Text},
-    {"TORY", "TOR", &TMyCustomTag::OriginalReleaseYear, FrameKind::Text},
-    {"TIT1", "TT1", &TMyCustomTag::ContentGroup, FrameKind::Text},
-    {"TPOS", "TPA", &TMyCustomTag::PartOfSet, FrameKind::Text},
-    {"TIT3", "TT3", &TMyCustomTag::Subtitle, FrameKind::Text},
-    {"TIT2", "TT2", &TMyCustomTag::Title, FrameKind::Text},
-    {"TRCK", "TRK", &TMyCustomTag::Track, FrameKind::Text},
-    {"TPE4", "TP4", &TMyCustomTag::ModifiedBy, FrameKind::Text},
-    {"TEXT", "TXT", &TMyCustomTag::Writer, FrameKind::Text},
-    {"TYER", "TYE", &TMyCustomTag::Year, FrameKind::Text},
+    {"COMM", "COM", &TMyTagTexts::Comment, FrameKind::Comment},
+    {"USLT", "ULT", &TMyTagTexts::Lyrics, FrameKind::Comment},
+    {"WXXX", "", &TMyTagTexts::UserUrl, FrameKind::UserUrl},
+    {"TXXX", "TXX", &TMyTagTexts::UserText, FrameKind::UserText},
+    {"TALB", "TAL", &TMyTagTexts::Album, FrameKind::Text},
+    {"TPE2", "TP2", &TMyTagTexts::AlbumArtist, FrameKind::Text},
+    {"TPE1", "TP1", &TMyTagTexts::Artist, FrameKind::Text},
+    {"TCOM", "TCM", &TMyTagTexts::Composer, FrameKind::Text},
+    {"TPE3", "TP3", &TMyTagTexts::Conductor, FrameKind::Text},
+    {"TCON", "TCO", &TMyTagTexts::Genre, FrameKind::Text},
+    {"TOAL", "TOT", &TMyTagTexts::OriginalAlbum, FrameKind::Text},
+    {"TOPE", "TOA", &TMyTagTexts::OriginalArtist, FrameKind::Text},
+    {"TOLY", "TOL", &TMyTagTexts::OriginalLyricist, FrameKind::Text},
+    {"TPUB", "TPB", &TMyTagTexts::Publisher, FrameKind::Text},
+    {"TDAT", "TDA", &TMyTagTexts::OriginalReleaseTime, FrameKind::Text},
+    {"TORY", "TOR", &TMyTagTexts::OriginalReleaseYear, FrameKind::Text},
+    {"TIT1", "TT1", &TMyTagTexts::ContentGroup, FrameKind::Text},
+    {"TPOS", "TPA", &TMyTagTexts::PartOfSet, FrameKind::Text},
+    {"TIT3", "TT3", &TMyTagTexts::Subtitle, FrameKind::Text},
+    {"TIT2", "TT2", &TMyTagTexts::Title, FrameKind::Text},
+    {"TRCK", "TRK", &TMyTagTexts::Track, FrameKind::Text},
+    {"TPE4", "TP4", &TMyTagTexts::ModifiedBy, FrameKind::Text},
+    {"TEXT", "TXT", &TMyTagTexts::Writer, FrameKind::Text},
+    {"TYER", "TYE", &TMyTagTexts::Year, FrameKind::Text},
 };
 
 const FrameRule *FindRule(const uchar8 *id, int idLength)
@@ -180,7 +180,7 @@ void HandleFrame(TMyCustomTag &tag, const FrameRule &rule, QByteArrayView data)
         return;
     const int encoding = uchar8(data[0]);
     const QByteArrayView rest = data.sliced(1);
-    QString &field = tag.*rule.field;
+    QString &field = tag.EditTexts().*rule.field;
     switch (rule.kind) {
     case FrameKind::Text:
         field = DecodeText(encoding, rest);
@@ -413,7 +413,7 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
             const QByteArrayView frameData(reinterpret_cast<const char *>(data + extra), qsizetype(length - extra));
             if (const FrameRule *rule = FindRule(frame, idLength)) {
                 HandleFrame(*this, *rule, frameData);
-                hasYear = hasYear || rule->field == &TMyCustomTag::Year;
+                hasYear = hasYear || rule->field == &TMyTagTexts::Year;
             } else if (idLength == 4 && std::memcmp(frame, "TDRC", 4) == 0 && !frameData.isEmpty()) {
                 recordingTime = DecodeText(uchar8(frameData[0]), frameData.sliced(1));
             }
@@ -422,7 +422,7 @@ void TMyTagID3::ParseV2Body(QByteArray &body)
     }
     // v2.4 has no year frame: its recording time stands in when the tag has no TYER.
     if (!hasYear && !recordingTime.isEmpty())
-        Year = YearOfRecordingTime(recordingTime);
+        EditTexts().Year = YearOfRecordingTime(recordingTime);
 }
 
 void TMyTagID3::ReadV1()
@@ -438,14 +438,14 @@ void TMyTagID3::ReadV1()
     };
     m_family = 1;
     m_major = 0;
-    Title = field(3, 30);
-    Artist = field(33, 30);
-    Album = field(63, 30);
-    Year = field(93, 4);
-    Comment = field(97, 30);
-    Genre = QString::number(b[127]);
+    EditTexts().Title = field(3, 30);
+    EditTexts().Artist = field(33, 30);
+    EditTexts().Album = field(63, 30);
+    EditTexts().Year = field(93, 4);
+    EditTexts().Comment = field(97, 30);
+    EditTexts().Genre = QString::number(b[127]);
     if (b[125] == 0 && b[126] != 0) {
-        Track = QString::number(b[126]);
+        EditTexts().Track = QString::number(b[126]);
         m_major = 1;
     }
     TagVersion = QString::asprintf("1.%d", m_major);

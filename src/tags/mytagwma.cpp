@@ -50,30 +50,30 @@ QString AsfString(const uchar8 *p, qint64 n)
 
 struct DescriptorRule {
     const char16_t *name;
-    QString TMyCustomTag::*field;
+    QString TMyTagTexts::*field;
 };
 
 const DescriptorRule kDescriptors[] = {
-    {u"WM/AlbumTitle", &TMyCustomTag::Album},
-    {u"WM/AlbumArtist", &TMyCustomTag::AlbumArtist},
-    {u"WM/Composer", &TMyCustomTag::Composer},
-    {u"WM/Conductor", &TMyCustomTag::Conductor},
-    {u"WM/Director", &TMyCustomTag::Director},
-    {u"WM/Genre", &TMyCustomTag::Genre},
-    {u"WM/OriginalAlbumTitle", &TMyCustomTag::OriginalAlbum},
-    {u"WM/OriginalArtist", &TMyCustomTag::OriginalArtist},
-    {u"WM/OriginalLyricist", &TMyCustomTag::OriginalLyricist},
-    {u"WM/Producer", &TMyCustomTag::Producer},
-    {u"WM/Publisher", &TMyCustomTag::Publisher},
-    {u"WM/OriginalReleaseTime", &TMyCustomTag::OriginalReleaseTime},
-    {u"WM/OriginalReleaseYear", &TMyCustomTag::OriginalReleaseYear},
-    {u"WM/Lyrics", &TMyCustomTag::Lyrics},
-    {u"WM/PartOfSet", &TMyCustomTag::PartOfSet},
-    {u"WM/ContentGroupDescription", &TMyCustomTag::ContentGroup},
-    {u"WM/SubTitle", &TMyCustomTag::Subtitle},
-    {u"WM/ModifiedBy", &TMyCustomTag::ModifiedBy},
-    {u"WM/Writer", &TMyCustomTag::Writer},
-    {u"WM/Year", &TMyCustomTag::Year},
+    {u"WM/AlbumTitle", &TMyTagTexts::Album},
+    {u"WM/AlbumArtist", &TMyTagTexts::AlbumArtist},
+    {u"WM/Composer", &TMyTagTexts::Composer},
+    {u"WM/Conductor", &TMyTagTexts::Conductor},
+    {u"WM/Director", &TMyTagTexts::Director},
+    {u"WM/Genre", &TMyTagTexts::Genre},
+    {u"WM/OriginalAlbumTitle", &TMyTagTexts::OriginalAlbum},
+    {u"WM/OriginalArtist", &TMyTagTexts::OriginalArtist},
+    {u"WM/OriginalLyricist", &TMyTagTexts::OriginalLyricist},
+    {u"WM/Producer", &TMyTagTexts::Producer},
+    {u"WM/Publisher", &TMyTagTexts::Publisher},
+    {u"WM/OriginalReleaseTime", &TMyTagTexts::OriginalReleaseTime},
+    {u"WM/OriginalReleaseYear", &TMyTagTexts::OriginalReleaseYear},
+    {u"WM/Lyrics", &TMyTagTexts::Lyrics},
+    {u"WM/PartOfSet", &TMyTagTexts::PartOfSet},
+    {u"WM/ContentGroupDescription", &TMyTagTexts::ContentGroup},
+    {u"WM/SubTitle", &TMyTagTexts::Subtitle},
+    {u"WM/ModifiedBy", &TMyTagTexts::ModifiedBy},
+    {u"WM/Writer", &TMyTagTexts::Writer},
+    {u"WM/Year", &TMyTagTexts::Year},
 };
 
 } // namespace
@@ -139,7 +139,8 @@ void TMyTagWMA::ReadContentDescription(const uchar8 *p, qint64 size)
     qint64 lengths[5];
     for (int i = 0; i < 5; ++i)
         lengths[i] = Le16(p + 2 * i);
-    QString *fields[5] = {&Title, &Artist, nullptr, &Comment, nullptr};  // copyright and rating unused
+    TMyTagTexts &texts = EditTexts();
+    QString *fields[5] = {&texts.Title, &texts.Artist, nullptr, &texts.Comment, nullptr};  // copyright and rating unused
     qint64 pos = 10;
     for (int i = 0; i < 5; ++i) {
         if (lengths[i] > size - pos)
@@ -175,14 +176,14 @@ void TMyTagWMA::ReadExtendedContentDescription(const uchar8 *p, qint64 size)
 
         if (name == u"WM/TrackNumber") {
             if (valueType == 0)
-                Track = AsfString(value, valueLength);
+                EditTexts().Track = AsfString(value, valueLength);
             else if (valueType == 3 && valueLength >= 4)
-                Track = QString::number(Le32(value));
+                EditTexts().Track = QString::number(Le32(value));
             continue;
         }
         for (const DescriptorRule &rule : kDescriptors) {
             if (name == rule.name) {
-                this->*rule.field = AsfString(value, valueLength);
+                EditTexts().*rule.field = AsfString(value, valueLength);
                 break;
             }
         }

@@ -721,6 +721,30 @@ TMyLibraryRecord LibraryRecordOf(const TMyCustomTag &tag)
     return r;
 }
 
+TMyTagValue TagValueOf(TMyLibraryRecord &&r)
+{
+    TMyTagValue v;
+    v.FileName = std::move(r.FileName);
+    v.FileSize = r.FileSize;
+    v.FileWriteTime = r.FileWriteTime;
+    v.FileCreateTime = r.FileCreateTime;
+    v.MediaLength = r.MediaLength;
+    v.MediaDuration = r.MediaDuration;
+    v.VideoWidth = r.VideoWidth;
+    v.VideoHeight = r.VideoHeight;
+    v.VideoFrameRate = r.VideoFrameRate;
+    v.Artist = std::move(r.Artist);
+    v.Album = std::move(r.Album);
+    v.AlbumArtist = std::move(r.AlbumArtist);
+    v.Composer = std::move(r.Composer);
+    v.Conductor = std::move(r.Conductor);
+    v.Genre = std::move(r.Genre);
+    v.Title = std::move(r.Title);
+    v.Track = std::move(r.Track);
+    v.Writer = std::move(r.Writer);
+    return v;
+}
+
 TMyTagValue TagValueOf(const TMyLibraryRecord &r)
 {
     TMyTagValue v;
@@ -757,11 +781,10 @@ bool LookupTag(TMyTag *&tag, const QString &fileName)
             qCWarning(lcTagLibrary).noquote() << library->LastError();
         return false;
     }
-    const TMyTagValue value = TagValueOf(record);
-    if (tag)
-        tag->AssignValue(value);
-    else
-        tag = new TMyTag(value);
+    TMyTagValue value = TagValueOf(std::move(record));
+    if (!tag)
+        tag = new TMyTag();
+    tag->AssignValue(std::move(value));
     return true;
 }
 

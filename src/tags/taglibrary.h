@@ -126,6 +126,7 @@ std::unique_ptr<TMyTagLibrary> OpenLibraryConnection(int busyTimeoutMs = 1000);
 TMyLibraryRecord LibraryRecordOf(const TMyCustomTag &tag);
 TMyLibraryRecord LibraryRecordOf(const TMyTagValue &value);
 TMyTagValue TagValueOf(const TMyLibraryRecord &record);
+TMyTagValue TagValueOf(TMyLibraryRecord &&record);
 
 // The record of fileName, through the calling thread's connection, as a tag: assigned into tag
 // when one is given, otherwise a new TMyTag handed back in tag (the caller owns it).

@@ -320,7 +320,7 @@ bool TMyTagRefresh::Start(TMyWStrings *list, int lastIndex, int firstIndex)
             item.FileSize = tag->FileSize;
             // Only a tag with a title of its own was read from the file; a tag made from the folder
             // listing holds nothing worth storing.
-            if (!tag->Title.isEmpty() && tag->FileName == item.FileName)
+            if (!tag->Texts().Title.isEmpty() && tag->FileName == item.FileName)
                 item.Shown = std::make_unique<TMyLibraryRecord>(LibraryRecordOf(*tag));
         }
         items.push_back(std::move(item));
@@ -534,7 +534,7 @@ bool TMyTagFetch::Fetch(TMyWStrings *list, int index)
     std::unique_ptr<TMyTagValue> copy;
     const platform::FileStatus status = platform::GetFileStatus(fileName);
     const auto *tag = dynamic_cast<const TMyCustomTag *>(list->GetObject(index));
-    if (IsFile(status) && tag && tag->FileName == fileName && !tag->Title.isEmpty() &&
+    if (IsFile(status) && tag && tag->FileName == fileName && !tag->Texts().Title.isEmpty() &&
         tag->FileWriteTime == status.writeTime && tag->FileSize == status.size) {
         readFully = false;
         if (tag->MediaDuration < kMeasured) {

@@ -87,12 +87,12 @@ TEST(MediaStrings, EntryTagsHoldOnlyTheDirectoryFacts)
     const TMyTag *tag = list.Tag(0);
     ASSERT_NE(tag, nullptr);
     EXPECT_EQ(tag->FileName, song);
-    EXPECT_EQ(tag->Name, QStringLiteral("Song.mp3"));
-    EXPECT_EQ(tag->Folder, dir.Path("music"));
+    EXPECT_EQ(tag->Name(), QStringLiteral("Song.mp3"));
+    EXPECT_EQ(tag->Folder(), dir.Path("music"));
     EXPECT_EQ(tag->FileSize, 1234);
     EXPECT_GT(tag->FileWriteTime, 0);
     EXPECT_EQ(tag->MediaDuration, 0.0);
-    EXPECT_TRUE(tag->Title.isEmpty());
+    EXPECT_TRUE(tag->Texts().Title.isEmpty());
     EXPECT_TRUE(tag->FileFound);
     EXPECT_TRUE(tag->FolderFound);
 
@@ -394,9 +394,9 @@ TEST(MediaStrings, SortsByTagKeys)
     for (const Row &r : rows) {
         auto *tag = new TMyTag;
         tag->SetFileName(r.path);
-        tag->Track = QString::fromUtf16(r.track);
-        tag->Title = QString::fromUtf16(r.title);
-        tag->Artist = QString::fromUtf16(r.artist);
+        tag->EditTexts().Track = QString::fromUtf16(r.track);
+        tag->EditTexts().Title = QString::fromUtf16(r.title);
+        tag->EditTexts().Artist = QString::fromUtf16(r.artist);
         tag->MediaDuration = r.duration;
         tag->VideoWidth = r.width;
         tag->VideoHeight = r.height;
@@ -503,15 +503,15 @@ TEST(MediaStrings, EverySortKeyInBothDirections)
                 tag->VideoWidth = r.width;
                 tag->VideoHeight = r.height;
                 tag->VideoFrameRate = r.fps;
-                tag->Album = QString::fromUtf16(r.album);
-                tag->AlbumArtist = QString::fromUtf16(r.albumArtist);
-                tag->Artist = QString::fromUtf16(r.artist);
-                tag->Composer = QString::fromUtf16(r.composer);
-                tag->Conductor = QString::fromUtf16(r.conductor);
-                tag->Genre = QString::fromUtf16(r.genre);
-                tag->Title = QString::fromUtf16(r.title);
-                tag->Track = QString::fromUtf16(r.track);
-                tag->Writer = QString::fromUtf16(r.writer);
+                tag->EditTexts().Album = QString::fromUtf16(r.album);
+                tag->EditTexts().AlbumArtist = QString::fromUtf16(r.albumArtist);
+                tag->EditTexts().Artist = QString::fromUtf16(r.artist);
+                tag->EditTexts().Composer = QString::fromUtf16(r.composer);
+                tag->EditTexts().Conductor = QString::fromUtf16(r.conductor);
+                tag->EditTexts().Genre = QString::fromUtf16(r.genre);
+                tag->EditTexts().Title = QString::fromUtf16(r.title);
+                tag->EditTexts().Track = QString::fromUtf16(r.track);
+                tag->EditTexts().Writer = QString::fromUtf16(r.writer);
                 list.AddObject(r.path, tag);
                 labels.insert(r.path, r.label);
             }

@@ -30,19 +30,19 @@ TEST(TagRecord, EmptyTagAndNameParts)
 {
     TMyTag empty;
     EXPECT_EQ(empty.MediaDuration, -1.0);
-    EXPECT_TRUE(empty.Title.isEmpty());
+    EXPECT_TRUE(empty.Texts().Title.isEmpty());
     EXPECT_TRUE(empty.TitleOrName().isEmpty());
     EXPECT_FALSE(empty.FileFound);
 
     TMyCustomTag t;
     t.SetFileName(QStringLiteral("/m/sub.d/song.final.mp3"));
-    EXPECT_EQ(t.FilePath, QStringLiteral("/m/sub.d/"));
-    EXPECT_EQ(t.Folder, QStringLiteral("/m/sub.d"));
-    EXPECT_EQ(t.Name, QStringLiteral("song.final.mp3"));
-    EXPECT_EQ(t.BaseName, QStringLiteral("song.final"));
-    EXPECT_EQ(t.Extension, QStringLiteral(".mp3"));
+    EXPECT_EQ(t.FilePath(), QStringLiteral("/m/sub.d/"));
+    EXPECT_EQ(t.Folder(), QStringLiteral("/m/sub.d"));
+    EXPECT_EQ(t.Name(), QStringLiteral("song.final.mp3"));
+    EXPECT_EQ(t.BaseName(), QStringLiteral("song.final"));
+    EXPECT_EQ(t.Extension(), QStringLiteral(".mp3"));
     EXPECT_EQ(t.TitleOrName(), QStringLiteral("song.final"));
-    t.Title = QStringLiteral("Real title");
+    t.EditTexts().Title = QStringLiteral("Real title");
     EXPECT_EQ(t.TitleOrName(), QStringLiteral("Real title"));
 }
 
@@ -50,19 +50,20 @@ TEST(TagRecord, EmptyTagAndNameParts)
 // file without a reader clears them too.
 TEST(TagRecord, ClearTagFieldsEmptiesEveryField)
 {
-    QString TMyCustomTag::*const fields[] = {
-        &TMyCustomTag::TagVersion, &TMyCustomTag::Album, &TMyCustomTag::AlbumArtist, &TMyCustomTag::Artist,
-        &TMyCustomTag::Composer, &TMyCustomTag::Conductor, &TMyCustomTag::Director, &TMyCustomTag::Genre,
-        &TMyCustomTag::OriginalAlbum, &TMyCustomTag::OriginalArtist, &TMyCustomTag::OriginalLyricist,
-        &TMyCustomTag::Publisher, &TMyCustomTag::Producer, &TMyCustomTag::OriginalReleaseTime,
-        &TMyCustomTag::OriginalReleaseYear, &TMyCustomTag::ContentGroup, &TMyCustomTag::PartOfSet,
-        &TMyCustomTag::Subtitle, &TMyCustomTag::Title, &TMyCustomTag::Track, &TMyCustomTag::ModifiedBy,
-        &TMyCustomTag::Writer, &TMyCustomTag::Year, &TMyCustomTag::UserText, &TMyCustomTag::Lyrics,
-        &TMyCustomTag::Comment, &TMyCustomTag::UserUrl,
+    QString TMyTagTexts::*const fields[] = {
+        &TMyTagTexts::Album, &TMyTagTexts::AlbumArtist, &TMyTagTexts::Artist,
+        &TMyTagTexts::Composer, &TMyTagTexts::Conductor, &TMyTagTexts::Director, &TMyTagTexts::Genre,
+        &TMyTagTexts::OriginalAlbum, &TMyTagTexts::OriginalArtist, &TMyTagTexts::OriginalLyricist,
+        &TMyTagTexts::Publisher, &TMyTagTexts::Producer, &TMyTagTexts::OriginalReleaseTime,
+        &TMyTagTexts::OriginalReleaseYear, &TMyTagTexts::ContentGroup, &TMyTagTexts::PartOfSet,
+        &TMyTagTexts::Subtitle, &TMyTagTexts::Title, &TMyTagTexts::Track, &TMyTagTexts::ModifiedBy,
+        &TMyTagTexts::Writer, &TMyTagTexts::Year, &TMyTagTexts::UserText, &TMyTagTexts::Lyrics,
+        &TMyTagTexts::Comment, &TMyTagTexts::UserUrl,
     };
     const auto filled = [&](TMyCustomTag &t) {
-        for (QString TMyCustomTag::*f : fields)
-            t.*f = QStringLiteral("x");
+        t.TagVersion = QStringLiteral("x");
+        for (QString TMyTagTexts::*f : fields)
+            t.EditTexts().*f = QStringLiteral("x");
         t.VideoWidth = 320;
         t.VideoHeight = 240;
         t.VideoFrameRate = 25;
@@ -73,7 +74,7 @@ TEST(TagRecord, ClearTagFieldsEmptiesEveryField)
     t.SetFileName(QStringLiteral("/m/song.mp3"));
     t.FileSize = 1234;
     filled(t);
-    ASSERT_EQ(FieldsOf(t).size(), std::size(fields));  // the helper sees every field
+    ASSERT_EQ(FieldsOf(t).size(), std::size(fields) + 1);  // the helper sees every field and TagVersion
     t.ClearTagFields();
     EXPECT_EQ(FieldsOf(t), TagFields{});
     EXPECT_EQ(t.VideoWidth, 0);
@@ -144,14 +145,14 @@ TEST(TagRecord, ValueRoundTrip)
     tag.VideoWidth = 320;
     tag.VideoHeight = 240;
     tag.VideoFrameRate = 29.97;
-    tag.Album = u"アルバム"_s;
-    tag.Composer = QStringLiteral("c");
-    tag.Comment = QStringLiteral("x\r\ry");
-    tag.UserText = QStringLiteral("ut");
-    tag.UserUrl = QStringLiteral("uu");
-    tag.Lyrics = QStringLiteral("ly");
-    tag.Director = QStringLiteral("di");
-    tag.Producer = QStringLiteral("pr");
+    tag.EditTexts().Album = u"アルバム"_s;
+    tag.EditTexts().Composer = QStringLiteral("c");
+    tag.EditTexts().Comment = QStringLiteral("x\r\ry");
+    tag.EditTexts().UserText = QStringLiteral("ut");
+    tag.EditTexts().UserUrl = QStringLiteral("uu");
+    tag.EditTexts().Lyrics = QStringLiteral("ly");
+    tag.EditTexts().Director = QStringLiteral("di");
+    tag.EditTexts().Producer = QStringLiteral("pr");
     ASSERT_EQ(tag.TagVersion, QStringLiteral("2.3.0"));
 
     const TMyTagValue value = tag.GetValue();
@@ -162,7 +163,7 @@ TEST(TagRecord, ValueRoundTrip)
     EXPECT_EQ(FieldsOf(copy), expected);
     EXPECT_TRUE(copy.TagVersion.isEmpty());
     EXPECT_EQ(copy.FileName, file);
-    EXPECT_EQ(copy.BaseName, QStringLiteral("song"));
+    EXPECT_EQ(copy.BaseName(), QStringLiteral("song"));
     EXPECT_EQ(copy.FileSize, tag.FileSize);
     EXPECT_EQ(copy.FileWriteTime, tag.FileWriteTime);
     EXPECT_EQ(copy.FileCreateTime, tag.FileCreateTime);
@@ -191,7 +192,7 @@ TEST(TagRecord, ValueRoundTrip)
     assigned.Assign(tag);
     EXPECT_EQ(FieldsOf(assigned), FieldsOf(tag));
     EXPECT_EQ(assigned.MediaLength, 4);
-    EXPECT_EQ(assigned.Folder, tag.Folder);
+    EXPECT_EQ(assigned.Folder(), tag.Folder());
     TMyTag viaValue;
     viaValue.AssignValue(value);
     EXPECT_EQ(FieldsOf(viaValue), expected);
@@ -215,7 +216,7 @@ TEST(TagRecord, ReadingByExtension)
     EXPECT_GT(a.FileCreateTime, 0);
     EXPECT_FALSE(a.WriteTimeText().isEmpty());
     EXPECT_TRUE(a.FileFound && a.FolderFound);
-    EXPECT_EQ(TMyTag(upper).Title, QStringLiteral("tagged"));  // the extension's case does not matter
+    EXPECT_EQ(TMyTag(upper).Texts().Title, QStringLiteral("tagged"));  // the extension's case does not matter
 
     TMyTag o(ogg);
     EXPECT_EQ(FieldsOf(o), (TagFields{{"Title", "song"}}));
@@ -239,11 +240,11 @@ TEST(TagRecord, ReadingByExtension)
     QDir(dir.Root()).mkdir(QStringLiteral("folder.mp3"));
     TMyTag folder(dir.Path(QStringLiteral("folder.mp3")));
     EXPECT_FALSE(folder.FileFound);
-    EXPECT_EQ(folder.Title, QStringLiteral("folder"));
+    EXPECT_EQ(folder.Texts().Title, QStringLiteral("folder"));
 
     TMyTag fromBytes;
     fromBytes.ReadFromBytes(QStringLiteral("/x/y.mp3"), id3);
-    EXPECT_EQ(fromBytes.Title, QStringLiteral("tagged"));
+    EXPECT_EQ(fromBytes.Texts().Title, QStringLiteral("tagged"));
 }
 
 // The read closes the file when it returns; a FIFO neither blocks the reader nor gets read.
@@ -308,9 +309,9 @@ TEST_F(MeasuredTag, Mp3WithId3v23)
 {
     TMyTag2 t(s_dir->Path(QStringLiteral("tagged.mp3")));
     EXPECT_EQ(t.TagVersion, QStringLiteral("2.3.0"));
-    EXPECT_EQ(t.Title, QStringLiteral("mp3title"));
-    EXPECT_EQ(t.Artist, QStringLiteral("mp3artist"));
-    EXPECT_EQ(t.Album, QStringLiteral("mp3album"));
+    EXPECT_EQ(t.Texts().Title, QStringLiteral("mp3title"));
+    EXPECT_EQ(t.Texts().Artist, QStringLiteral("mp3artist"));
+    EXPECT_EQ(t.Texts().Album, QStringLiteral("mp3album"));
     EXPECT_NEAR(t.MediaDuration, 3.0, 0.2);  // the encoder pads the last frame
     EXPECT_EQ(t.MediaLength, DurationSecondsUp(t.MediaDuration));
     EXPECT_EQ(t.VideoWidth, 0);
@@ -322,8 +323,8 @@ TEST_F(MeasuredTag, Mp3WithId3v23)
 TEST_F(MeasuredTag, WmvWithTitleArtistAndNtscRate)
 {
     TMyTag2 t(s_dir->Path(QStringLiteral("clip.wmv")));
-    EXPECT_EQ(t.Title, QStringLiteral("wmvtitle"));
-    EXPECT_EQ(t.Artist, QStringLiteral("wmvartist"));
+    EXPECT_EQ(t.Texts().Title, QStringLiteral("wmvtitle"));
+    EXPECT_EQ(t.Texts().Artist, QStringLiteral("wmvartist"));
     EXPECT_TRUE(t.TagVersion.isEmpty());
     EXPECT_NEAR(t.MediaDuration, 3.0, 0.05);
     EXPECT_EQ(t.MediaLength, 4);  // 3.003 s, rounded up when measured
@@ -347,7 +348,7 @@ TEST_F(MeasuredTag, ReadMediaInfoOnAnExistingTag)
     TMyTag2 junk(s_dir->Write(QStringLiteral("junk.wmv"), QByteArray(3000, 'j')));
     EXPECT_EQ(junk.MediaDuration, 0.0);
     EXPECT_EQ(junk.MediaLength, 0);
-    EXPECT_EQ(junk.Title, QStringLiteral("junk"));
+    EXPECT_EQ(junk.Texts().Title, QStringLiteral("junk"));
 }
 
 } // namespace

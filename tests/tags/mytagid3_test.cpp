@@ -136,7 +136,7 @@ TEST(TagID3, TextEncodings)
             const QByteArray frame = major == 3 ? Frame23("TIT2", c.data) : Frame24("TIT2", c.data);
             TMyTagID3 tag;
             tag.ReadFromBytes(QStringLiteral("a.mp3"), Tag(major, frame));
-            EXPECT_EQ(tag.Title, c.title) << "v2." << major;
+            EXPECT_EQ(tag.Texts().Title, c.title) << "v2." << major;
         }
     }
 }
@@ -422,7 +422,7 @@ TEST(TagID3, ReadsFilesAndClosesThem)
                                      Tag(3, Frame23("TIT2", Text(0, "file title"))) + Audio() + V1("v1", "", "", "", "", 1));
     const QString onlyV1 = dir.Write(QStringLiteral("b.mp3"), Audio() + V1("v1 only", "", "", "", "", 1, 9));
     TMyTagID3 a(withV2);
-    EXPECT_EQ(a.Title, QStringLiteral("file title"));
+    EXPECT_EQ(a.Texts().Title, QStringLiteral("file title"));
     EXPECT_EQ(a.TagFamily(), 2);
     EXPECT_EQ(a.MajorVersion(), 3);
     EXPECT_FALSE(a.HasOpenFile());
@@ -431,8 +431,8 @@ TEST(TagID3, ReadsFilesAndClosesThem)
 
     TMyTagID3 b;
     b.ReadFromFile(onlyV1);
-    EXPECT_EQ(b.Title, QStringLiteral("v1 only"));
-    EXPECT_EQ(b.Track, QStringLiteral("9"));
+    EXPECT_EQ(b.Texts().Title, QStringLiteral("v1 only"));
+    EXPECT_EQ(b.Texts().Track, QStringLiteral("9"));
     EXPECT_EQ(b.TagFamily(), 1);
     EXPECT_EQ(b.MajorVersion(), 1);
     // A second read clears what the first found.

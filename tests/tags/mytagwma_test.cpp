@@ -127,8 +127,8 @@ TEST(TagWMA, ContentDescriptions)
     // A title of the terminator only: the tag record names the file instead.
     TMyTag named;
     named.ReadFromBytes(QStringLiteral("/m/clip.wmv"), Header(Cdo(W(""), W("a"))));
-    EXPECT_EQ(named.Title, QStringLiteral("clip"));
-    EXPECT_EQ(named.Artist, QStringLiteral("a"));
+    EXPECT_EQ(named.Texts().Title, QStringLiteral("clip"));
+    EXPECT_EQ(named.Texts().Artist, QStringLiteral("a"));
 }
 
 TEST(TagWMA, ExtendedDescriptors)
@@ -221,13 +221,13 @@ TEST(TagWMA, GeneratedFiles)
                                        "videotestsrc num-buffers=10 ! video/x-raw,width=160,height=120 ! "
                                        "taginject tags=title=movie,artist=maker ! avenc_wmv2 ! asfmux"))));
     TMyTag a(wma);
-    EXPECT_EQ(a.Title, QStringLiteral("abc"));
-    EXPECT_EQ(a.Artist, QStringLiteral("def"));
-    EXPECT_EQ(a.Album, QStringLiteral("ghi"));
+    EXPECT_EQ(a.Texts().Title, QStringLiteral("abc"));
+    EXPECT_EQ(a.Texts().Artist, QStringLiteral("def"));
+    EXPECT_EQ(a.Texts().Album, QStringLiteral("ghi"));
     EXPECT_FALSE(a.HasOpenFile());
     TMyTag v(wmv);
-    EXPECT_EQ(v.Title, QStringLiteral("movie"));
-    EXPECT_EQ(v.Artist, QStringLiteral("maker"));
+    EXPECT_EQ(v.Texts().Title, QStringLiteral("movie"));
+    EXPECT_EQ(v.Texts().Artist, QStringLiteral("maker"));
 }
 
 } // namespace

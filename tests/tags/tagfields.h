@@ -21,16 +21,16 @@ using TagFields = std::map<std::string, QString>;
 inline TagFields FieldsOf(const TMyCustomTag &t)
 {
     const std::pair<const char *, const QString *> all[] = {
-        {"TagVersion", &t.TagVersion}, {"Album", &t.Album}, {"AlbumArtist", &t.AlbumArtist},
-        {"Artist", &t.Artist}, {"Composer", &t.Composer}, {"Conductor", &t.Conductor},
-        {"Director", &t.Director}, {"Genre", &t.Genre}, {"OriginalAlbum", &t.OriginalAlbum},
-        {"OriginalArtist", &t.OriginalArtist}, {"OriginalLyricist", &t.OriginalLyricist},
-        {"Publisher", &t.Publisher}, {"Producer", &t.Producer},
-        {"OriginalReleaseTime", &t.OriginalReleaseTime}, {"OriginalReleaseYear", &t.OriginalReleaseYear},
-        {"ContentGroup", &t.ContentGroup}, {"PartOfSet", &t.PartOfSet}, {"Subtitle", &t.Subtitle},
-        {"Title", &t.Title}, {"Track", &t.Track}, {"ModifiedBy", &t.ModifiedBy}, {"Writer", &t.Writer},
-        {"Year", &t.Year}, {"UserText", &t.UserText}, {"Lyrics", &t.Lyrics}, {"Comment", &t.Comment},
-        {"UserUrl", &t.UserUrl},
+        {"TagVersion", &t.TagVersion}, {"Album", &t.Texts().Album}, {"AlbumArtist", &t.Texts().AlbumArtist},
+        {"Artist", &t.Texts().Artist}, {"Composer", &t.Texts().Composer}, {"Conductor", &t.Texts().Conductor},
+        {"Director", &t.Texts().Director}, {"Genre", &t.Texts().Genre}, {"OriginalAlbum", &t.Texts().OriginalAlbum},
+        {"OriginalArtist", &t.Texts().OriginalArtist}, {"OriginalLyricist", &t.Texts().OriginalLyricist},
+        {"Publisher", &t.Texts().Publisher}, {"Producer", &t.Texts().Producer},
+        {"OriginalReleaseTime", &t.Texts().OriginalReleaseTime}, {"OriginalReleaseYear", &t.Texts().OriginalReleaseYear},
+        {"ContentGroup", &t.Texts().ContentGroup}, {"PartOfSet", &t.Texts().PartOfSet}, {"Subtitle", &t.Texts().Subtitle},
+        {"Title", &t.Texts().Title}, {"Track", &t.Texts().Track}, {"ModifiedBy", &t.Texts().ModifiedBy}, {"Writer", &t.Texts().Writer},
+        {"Year", &t.Texts().Year}, {"UserText", &t.Texts().UserText}, {"Lyrics", &t.Texts().Lyrics}, {"Comment", &t.Texts().Comment},
+        {"UserUrl", &t.Texts().UserUrl},
     };
     TagFields fields;
     for (const auto &[name, value] : all)

@@ -138,7 +138,7 @@ TEST_F(TagLibraryTest, LibraryOpenedOnFirstUseOpensOnceWhicheverThreadAsksFirst)
     EXPECT_EQ(LibraryFileName(), db);
     TMyTag *found = nullptr;
     ASSERT_TRUE(LookupTag(found, song));
-    EXPECT_EQ(found->Artist, SampleRecord(song).Artist);
+    EXPECT_EQ(found->Texts().Artist, SampleRecord(song).Artist);
     delete found;
 
     // An explicit open replaces a pending one.
@@ -321,13 +321,13 @@ TEST_F(TagLibraryTest, TagWithoutTitleIsStoredUnderItsBaseName)
     const QString song = File(QStringLiteral("sub/My Song.ogg"));
     ASSERT_TRUE(OpenLibraryFile(DbPath()));
     TMyTag tag(song);  // an ".ogg" has no tag this program reads
-    tag.Title.clear();
+    tag.EditTexts().Title.clear();
     StoreTag(tag);
 
     TMyTag *found = nullptr;
     ASSERT_TRUE(LookupTag(found, song));
     std::unique_ptr<TMyTag> owned(found);
-    EXPECT_EQ(found->Title, QStringLiteral("My Song"));
+    EXPECT_EQ(found->Texts().Title, QStringLiteral("My Song"));
     EXPECT_EQ(found->FileName, song);
     EXPECT_EQ(found->FileSize, 4);
     EXPECT_EQ(found->FileWriteTime, tag.FileWriteTime);
@@ -335,12 +335,12 @@ TEST_F(TagLibraryTest, TagWithoutTitleIsStoredUnderItsBaseName)
 
     // Looked up into an existing tag, fields the library does not keep end up empty.
     TMyTag existing;
-    existing.Comment = QStringLiteral("old");
+    existing.EditTexts().Comment = QStringLiteral("old");
     TMyTag *into = &existing;
     ASSERT_TRUE(LookupTag(into, song));
     EXPECT_EQ(into, &existing);
-    EXPECT_EQ(existing.Title, QStringLiteral("My Song"));
-    EXPECT_TRUE(existing.Comment.isEmpty());
+    EXPECT_EQ(existing.Texts().Title, QStringLiteral("My Song"));
+    EXPECT_TRUE(existing.Texts().Comment.isEmpty());
 
     TMyTag *missing = nullptr;
     EXPECT_FALSE(LookupTag(missing, dir.Path(QStringLiteral("sub/other.ogg"))));

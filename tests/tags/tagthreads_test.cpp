@@ -207,7 +207,7 @@ TEST_F(TagThreadsTest, FirstWalkReadsEveryFileAndStoresIt)
     EXPECT_TRUE(refresh.TagsComplete());
     EXPECT_EQ(refresh.Statistics().ReadFully, 3);
     EXPECT_EQ(fake.Total(), 3);
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("b song"));
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("b song"));
     EXPECT_DOUBLE_EQ(EntryTag(list, 1)->MediaDuration, 12.5);
     EXPECT_EQ(EntryTag(list, 1)->MediaLength, 13);
     EXPECT_EQ(EntryTag(list, 1)->VideoWidth, 640);
@@ -230,12 +230,12 @@ TEST_F(TagThreadsTest, CurrentRecordIsUsedWithoutReadingTheFile)
     Walk();
 
     EXPECT_EQ(fake.Calls(measured), 0);
-    EXPECT_EQ(EntryTag(list, 0)->Title, QStringLiteral("From Library"));
-    EXPECT_EQ(EntryTag(list, 0)->Artist, QStringLiteral("Library Artist"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Title, QStringLiteral("From Library"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Artist, QStringLiteral("Library Artist"));
     EXPECT_DOUBLE_EQ(EntryTag(list, 0)->MediaDuration, 99.0);
 
     EXPECT_EQ(fake.Calls(unmeasured), 1);
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("Also Library"));  // tags not read again
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("Also Library"));  // tags not read again
     EXPECT_DOUBLE_EQ(EntryTag(list, 1)->MediaDuration, 12.5);
     TMyLibraryRecord r;
     ASSERT_TRUE(Stored(unmeasured, &r));
@@ -281,7 +281,7 @@ TEST_F(TagThreadsTest, ChangedFileIsReadAgainAndItsRecordReplaced)
     for (int i = 0; i < 3; ++i) {
         const QString f = list[i];
         EXPECT_EQ(fake.Calls(f), 1) << f.toStdString();
-        EXPECT_EQ(EntryTag(list, i)->Title, QFileInfo(f).completeBaseName());
+        EXPECT_EQ(EntryTag(list, i)->Texts().Title, QFileInfo(f).completeBaseName());
         TMyLibraryRecord r;
         ASSERT_TRUE(Stored(f, &r));
         EXPECT_EQ(r.Title, QFileInfo(f).completeBaseName());
@@ -296,16 +296,16 @@ TEST_F(TagThreadsTest, ListTagIsStoredOnlyWhenItWasReadFromTheFile)
 {
     const QString read = File(QStringLiteral("read before.ogg"));
     auto *tag = ListingTag(read);
-    tag->Title = QStringLiteral("Shown Title");
-    tag->Artist = QStringLiteral("Shown Artist");
-    tag->Comment = QStringLiteral("kept comment");
+    tag->EditTexts().Title = QStringLiteral("Shown Title");
+    tag->EditTexts().Artist = QStringLiteral("Shown Artist");
+    tag->EditTexts().Comment = QStringLiteral("kept comment");
     tag->MediaDuration = 42.0;
     list.AddObject(read, tag);
     const QString listing = Entry(QStringLiteral("listing only.ogg"));
     Walk();
 
     EXPECT_EQ(fake.Calls(read), 0);
-    EXPECT_EQ(EntryTag(list, 0)->Comment, QStringLiteral("kept comment"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Comment, QStringLiteral("kept comment"));
     TMyLibraryRecord r;
     ASSERT_TRUE(Stored(read, &r));
     EXPECT_EQ(r.Title, QStringLiteral("Shown Title"));
@@ -327,7 +327,7 @@ TEST_F(TagThreadsTest, MissingFileIsReportedButNotStored)
     ASSERT_TRUE(QFile::remove(gone));
     Walk();
     EXPECT_EQ(progress, (std::vector<int>{0, 1}));
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("gone"));
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("gone"));
     EXPECT_FALSE(EntryTag(list, 1)->FileFound);
     EXPECT_EQ(EntryTag(list, 1)->MediaDuration, 0.0);
     EXPECT_EQ(fake.Calls(gone), 0);
@@ -342,8 +342,8 @@ TEST_F(TagThreadsTest, NamesDifferingInCaseAreTwoFiles)
     const QString lower = Entry(QStringLiteral("song.ogg"), "lower case");
     Record(upper, QStringLiteral("Upper Record"));
     Walk();
-    EXPECT_EQ(EntryTag(list, 0)->Title, QStringLiteral("Upper Record"));
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("song"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Title, QStringLiteral("Upper Record"));
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("song"));
     EXPECT_EQ(EntryTag(list, 1)->FileSize, 10);
     EXPECT_EQ(fake.Calls(upper), 0);
     EXPECT_EQ(fake.Calls(lower), 1);
@@ -412,15 +412,15 @@ TEST_F(TagThreadsTest, StaleReportIsIgnored)
 
     EXPECT_TRUE(progress.empty());
     EXPECT_EQ(refresh.Statistics().Dropped, 3);
-    EXPECT_TRUE(EntryTag(list, 0)->Title.isEmpty());
+    EXPECT_TRUE(EntryTag(list, 0)->Texts().Title.isEmpty());
     EXPECT_EQ(EntryTag(list, 0)->FileName, b);
-    EXPECT_TRUE(EntryTag(list, 1)->Title.isEmpty());
+    EXPECT_TRUE(EntryTag(list, 1)->Texts().Title.isEmpty());
     EXPECT_EQ(completes, 1);
 
     // A restart over the changed list fills it properly.
     Walk();
-    EXPECT_EQ(EntryTag(list, 0)->Title, QStringLiteral("Title B"));
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("Title C"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Title, QStringLiteral("Title B"));
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("Title C"));
     EXPECT_EQ(fake.Total(), 0);
 }
 
@@ -433,7 +433,7 @@ TEST_F(TagThreadsTest, WalkRangeIsClampedToTheList)
     ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
     EXPECT_EQ(progress, (std::vector<int>{2, 3, 4}));
     EXPECT_NE(EntryTag(list, 4), nullptr);  // an entry without a tag gets one
-    EXPECT_TRUE(EntryTag(list, 1)->Title.isEmpty());
+    EXPECT_TRUE(EntryTag(list, 1)->Texts().Title.isEmpty());
 
     // A last index before the first is clamped up to it; a first index past the end walks nothing.
     struct Range {
@@ -471,7 +471,7 @@ TEST_F(TagThreadsTest, ListFillsWithADamagedOrMissingLibrary)
     EXPECT_EQ(TestDir::Read(db + QStringLiteral(".corrupt")), junk);
     const QString a = Entry(QStringLiteral("a.ogg"));
     Walk();
-    EXPECT_EQ(EntryTag(list, 0)->Title, QStringLiteral("a"));
+    EXPECT_EQ(EntryTag(list, 0)->Texts().Title, QStringLiteral("a"));
     EXPECT_TRUE(Stored(a));
 
     CloseLibrary();
@@ -479,7 +479,7 @@ TEST_F(TagThreadsTest, ListFillsWithADamagedOrMissingLibrary)
     EXPECT_FALSE(OpenLibraryFile(dir.Path(QStringLiteral("folder.sqlite3"))));
     const QString b = Entry(QStringLiteral("b.ogg"));
     Walk();
-    EXPECT_EQ(EntryTag(list, 1)->Title, QStringLiteral("b"));
+    EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("b"));
     // Without a library the tags the list already holds stay; only the new entry is read.
     EXPECT_EQ(refresh.Statistics().ReadFully, 2);
     EXPECT_EQ(refresh.Statistics().TakenOver, 1);
@@ -513,7 +513,7 @@ TEST_F(TagThreadsTest, PlayerListFillsFromTheFilesOverADamagedLibrary)
     ASSERT_TRUE(refresh.Start(&media));
     ASSERT_TRUE(WaitUntil([this] { return !refresh.IsRunning(); }));
     for (int i = 0; i < titles.size(); ++i) {
-        EXPECT_EQ(media.Tag(i)->Title, titles[i]);
+        EXPECT_EQ(media.Tag(i)->Texts().Title, titles[i]);
         TMyLibraryRecord r;
         ASSERT_TRUE(Stored(media[i], &r));
         EXPECT_EQ(r.Title, titles[i]);
@@ -601,14 +601,14 @@ TEST_F(TagFetchTest, DecidesWhatToReadFromTheEntrysTag)
     };
     const std::vector<Case> cases = {
         {"listing tag", [](TMyTag &) {}, true, false, {"tags 0 song", "info 0 12.5"}},
-        {"current and measured", [](TMyTag &t) { t.Title = "Known"; t.MediaDuration = 3.0; }, false, false,
+        {"current and measured", [](TMyTag &t) { t.EditTexts().Title = "Known"; t.MediaDuration = 3.0; }, false, false,
          {"tags 0 -", "info 0 -"}},
-        {"current, not measured", [](TMyTag &t) { t.Title = "Known"; }, false, true,
+        {"current, not measured", [](TMyTag &t) { t.EditTexts().Title = "Known"; }, false, true,
          {"tags 0 Known", "info 0 12.5"}},
-        {"written since", [](TMyTag &t) { t.Title = "Known"; t.MediaDuration = 3.0; t.FileWriteTime -= 1; }, true,
+        {"written since", [](TMyTag &t) { t.EditTexts().Title = "Known"; t.MediaDuration = 3.0; t.FileWriteTime -= 1; }, true,
          false, {"tags 0 song", "info 0 12.5"}},
         {"name in other case",
-         [](TMyTag &t) { t.SetFileName(t.FileName.replace("song.ogg", "Song.ogg")); t.Title = "Known"; t.MediaDuration = 3; },
+         [](TMyTag &t) { t.SetFileName(t.FileName.replace("song.ogg", "Song.ogg")); t.EditTexts().Title = "Known"; t.MediaDuration = 3; },
          true, false, {"tags 0 song", "info 0 12.5"}},
     };
     const QString song = File(QStringLiteral("song.ogg"));
@@ -668,8 +668,8 @@ TEST_F(TagFetchTest, ReportForAnEntryThatMovedIsIgnored)
     ASSERT_TRUE(WaitUntil([this] { return fetch.ThreadCount() == 0; }));
     WaitUntil([] { return false; }, 100);
     EXPECT_TRUE(stages.isEmpty());
-    EXPECT_TRUE(EntryTag(list, 0)->Title.isEmpty());
-    EXPECT_TRUE(EntryTag(list, 1)->Title.isEmpty());
+    EXPECT_TRUE(EntryTag(list, 0)->Texts().Title.isEmpty());
+    EXPECT_TRUE(EntryTag(list, 1)->Texts().Title.isEmpty());
     EXPECT_EQ(fake.Total(), 1);
 }
 
