@@ -214,7 +214,8 @@ void TApp_MEDIAPlaylist::CreateInfoPanel()
 void TApp_MEDIAPlaylist::ConnectPlayer()
 {
     connect(m_player, &TMyPlayerPort::listChanged, this, [this] {
-        if (isEnabled() && !m_player->IsBusy())
+        // Not for the window's own edits, nor while the busy count holds input off.
+        if (isEnabled() && !m_player->IsBusy() && m_listUpdates == 0)
             RefreshList(true);
     });
     connect(m_player, &TMyPlayerPort::playingChanged, this, [this] {

@@ -7,6 +7,7 @@
 #include "platform/appstate.h"
 #include "platform/process.h"
 #include "platform/screensaver.h"
+#include "playlist/mediaplaylist.h"
 #include "shell/aftershown.h"
 #include "shell/appguard.h"
 #include "shell/appinfo.h"
@@ -56,6 +57,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
     CreateCommands();
     CreateOpening();       // extension lists, dialogs
+    CreatePlaylistWindow();
     InstallPlayerEvents();
     CreateMenus();
     CreateToolBars();
@@ -97,7 +99,9 @@ TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
         player->OnMediaEvent = nullptr;
         player->OnVideoSizeChange = nullptr;
     }
-    // The tag refresh ends before the player and its list go.
+    // The tag work ends before the player and its list go.
+    delete App_MEDIAPlaylist;
+    App_MEDIAPlaylist = nullptr;
     delete PlayerBinding;
     PlayerBinding = nullptr;
 }

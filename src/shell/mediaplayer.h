@@ -38,6 +38,8 @@ class TMyOpenFileDialog;
 class TMyOpenFolderDialog;
 class TMyParam;
 class TMyPlayerBinding;
+class TApp_MEDIAPlaylist;
+class TMyPlayerPort;
 class TMySaveFileDialog;
 
 class TApp_MEDIAPlayer : public QMainWindow {
@@ -270,6 +272,16 @@ public:
     bool DispatchBoundKey(int qtKey, Qt::KeyboardModifiers modifiers);
     // A menu by component name (menus are made by mediaplayer_menus.cpp); null until it exists.
     QMenu *MenuNamed(const QString &name) const;
+
+    // --- playlist window --- (mediaplayer_playlist.cpp)
+    // The playlist window, made with the window; it reaches the player through PlaylistPort.
+    TApp_MEDIAPlaylist *App_MEDIAPlaylist = nullptr;
+    TMyPlayerPort *PlaylistPort = nullptr;
+    void CreatePlaylistWindow();
+    // Around an opening: the background tag work pauses before the list changes, and the
+    // window shows the new list (sort state reset) and starts the work again once it is loaded.
+    void PlaylistListReplacing();
+    void PlaylistListLoaded();
 
 Q_SIGNALS:
     // The open histories changed (menus that show them rebuild).

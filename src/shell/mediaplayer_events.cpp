@@ -5,6 +5,7 @@
 #include "custom/actionbuilder.h"
 #include "engine/dsplayer.h"
 #include "platform/screensaver.h"
+#include "playlist/playerport.h"
 #include "shell/appguard.h"
 #include "shell/appinfo.h"
 #include "shell/apptitle.h"
@@ -171,6 +172,8 @@ void TApp_MEDIAPlayer::AskMediaError(int index, const QString &path)
 
 void TApp_MEDIAPlayer::MediaDeleted()
 {
+    if (PlaylistPort)
+        Q_EMIT PlaylistPort->listChanged();  // the playlist window's grid, unless busy
     if (plyMedia()->EntryCount() > 0)
         return;
     setWindowTitle(AppTitle());

@@ -5,6 +5,7 @@
 #include "custom/commandcatalogue.h"
 #include "engine/dsplayer.h"
 #include "lists/fileutils.h"
+#include "playlist/mediaplaylist.h"
 #include "shell/playermenus.h"
 #include "shellint/myfiledialogs.h"
 #include "widgets/commanditem.h"
@@ -160,6 +161,9 @@ QToolButton *TApp_MEDIAPlayer::ToolButton(QStringView name) const
 
 QAction *TApp_MEDIAPlayer::PlaylistCommand(QStringView name) const
 {
+    if (App_MEDIAPlaylist)
+        if (QAction *own = App_MEDIAPlaylist->Command(name))
+            return own;
     const QString objectName = kPlaylistCommandPrefix.toString() + name.toString();
     auto *self = const_cast<TApp_MEDIAPlayer *>(this);
     if (auto *made = self->findChild<QAction *>(objectName, Qt::FindDirectChildrenOnly))

@@ -160,10 +160,8 @@ void TApp_MEDIAPlayer::OpenPaths(const QStringList &given, bool recordHistory)
 
     TMyDSPlayer *player = plyMedia();
     TMyDSPlaylist *list = player->Playlist();
-    TMyVideoArea *area = VideoAreaOf(this);
     const bool adding = IsChecked(u"actList_OpenAdd");
-    if (area->OnListReplacing)
-        area->OnListReplacing();  // the background tag work pauses
+    PlaylistListReplacing();  // the background tag work pauses
     int startCount = 0;
     if (adding) {
         startCount = list->Count();
@@ -236,8 +234,7 @@ void TApp_MEDIAPlayer::OpenPaths(const QStringList &given, bool recordHistory)
     }
 
     Timer_GetFile->stop();
-    if (area->OnListLoaded)
-        area->OnListLoaded();  // the caption of the current entry; the tag work resumes
+    PlaylistListLoaded();  // the caption of the current entry, the list shown; the tag work resumes
 }
 
 void TApp_MEDIAPlayer::Timer_GetFileTimer()

@@ -1,6 +1,8 @@
 #include "shell/playerbinding.h"
 
 #include "engine/dsplayer.h"
+#include "playlist/mediaplaylist.h"
+#include "playlist/playerport.h"
 #include "shell/appinfo.h"
 #include "shell/apptitle.h"
 #include "shell/videoarea.h"
@@ -48,18 +50,10 @@ TMyShownTags CurrentEntryTags(const TMyDSPlayer &player)
 }
 
 TMyPlayerBinding::TMyPlayerBinding(QMainWindow *window, TMyVideoArea *area)
-    : QObject(window), m_window(window), m_area(area), m_refresh(new TMyTagRefresh(this))
+    : QObject(window), m_window(window), m_area(area)
 {
-    connect(m_refresh, &TMyTagRefresh::tagProgress, this, [this](int index, bool, bool) { TagProgress(index); });
-    connect(m_refresh, &TMyTagRefresh::tagsComplete, this, [this] { m_tagsComplete = true; });
-
+    // The player and its list go with the area: the tag work over the list stops first.
     area->OnListReplacing = [this] { StopTagRefresh(); };
-    area->OnListLoaded = [this] {
-        // Nothing plays until the first entry opens, and nothing of the new list is read yet.
-        m_tagsComplete = false;
-        ShowCurrentMedia();
-        StartTagRefresh();
-    };
 }
 
 TMyPlayerBinding::~TMyPlayerBinding()
@@ -70,6 +64,17 @@ TMyPlayerBinding::~TMyPlayerBinding()
     m_area->OnListReplacing = nullptr;
     m_area->OnListLoaded = nullptr;
 }
+
+void TMyPlayerBinding::SetTagWork(TApp_MEDIAPlaylist *playlist)
+{
+    m_playlist = playlist;
+    if (playlist)
+        connect(playlist, &TApp_MEDIAPlaylist::entryTagsChanged, this, &TMyPlayerBinding::TagProgress);
+}
+
+TMyTagRefresh *TMyPlayerBinding::TagRefresh() const { return m_playlist ? m_playlist->TagRefresh() : nullptr; }
+
+bool TMyPlayerBinding::TagsComplete() const { return m_playlist && m_playlist->TagsComplete; }
 
 void TMyPlayerBinding::SetReadTag(bool on)
 {
@@ -82,13 +87,16 @@ void TMyPlayerBinding::SetReadTag(bool on)
         StopTagRefresh();
 }
 
-void TMyPlayerBinding::StopTagRefresh() { m_refresh->Stop(); }
+void TMyPlayerBinding::StopTagRefresh()
+{
+    if (m_playlist)
+        m_playlist->StopTagRefresh();
+}
 
 void TMyPlayerBinding::StartTagRefresh()
 {
-    if (!m_readTag || !m_area || !m_area->Player())
-        return;
-    m_refresh->Start(m_area->Player()->Playlist());
+    if (m_readTag && m_playlist)
+        m_playlist->StartTagRefresh();
 }
 
 void TMyPlayerBinding::TagProgress(int index)
@@ -107,4 +115,7 @@ void TMyPlayerBinding::ShowCurrentMedia()
     SetApplicationTitle(hasEntry ? tags.Title : AppTitle());
     m_window->setWindowTitle(PlayerCaption(hasEntry, tags));
     m_window->setToolTip(hasEntry ? PlayerHint(tags) : QString());
+    // The playlist window's grid marks the playing entry.
+    if (m_playlist)
+        Q_EMIT m_playlist->Player()->playingChanged();
 }

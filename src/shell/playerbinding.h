@@ -1,10 +1,10 @@
 #pragma once
-// What ties the main window to its player while the playlist window does not own the tag work:
-// the background tag refresh over the player's playlist, and the window's caption, the
-// application title and the window's hint from the playing entry's tags.
+// What ties the main window to its player: the window's caption, the application title and the
+// window's hint from the playing entry's tags, and the switch of the background tag work, which
+// the playlist window does (SetTagWork).
 //
-// The refresh stops before the video area replaces or destroys the playlist and starts again
-// over the new list once it is loaded, while tag reading is on. The caption follows the
+// The tag work stops before the video area destroys the playlist; the window's opening pauses
+// it and starts it again over the new list once it is loaded, while tag reading is on. The caption follows the
 // playing entry: the window calls ShowCurrentMedia when the media opens and when playback
 // starts, and the binding itself when the refresh brings the entry's tags.
 
@@ -18,6 +18,7 @@ class QMainWindow;
 class TMyDirectShowPlayer;
 class TMyDSPlayer;
 class TMyTagRefresh;
+class TApp_MEDIAPlaylist;
 class TMyVideoArea;
 
 // The tag texts the window shows for the playing entry.
@@ -47,7 +48,11 @@ public:
     TMyPlayerBinding(QMainWindow *window, TMyVideoArea *area);
     ~TMyPlayerBinding() override;
 
-    TMyTagRefresh *TagRefresh() const { return m_refresh; }
+    // The window that does the tag work; the binding shows the caption again whenever the
+    // playing entry's tags arrive there.
+    void SetTagWork(TApp_MEDIAPlaylist *playlist);
+    // The tag work's walk (null before SetTagWork).
+    TMyTagRefresh *TagRefresh() const;
 
     // Tag reading on or off (the check command "タグ取得(&T)" stands here until it exists).
     // Turning it on walks the list from its first entry; turning it off stops the walk.
@@ -55,7 +60,7 @@ public:
     void SetReadTag(bool on);
 
     // A walk over the list as it was last loaded ran to its end (cleared by every load).
-    bool TagsComplete() const { return m_tagsComplete; }
+    bool TagsComplete() const;
     // Stops the walk (before the list is replaced, destroyed or edited).
     void StopTagRefresh();
     // Walks the whole list again when tag reading is on.
@@ -69,7 +74,6 @@ private:
 
     QPointer<QMainWindow> m_window;
     QPointer<TMyVideoArea> m_area;
-    TMyTagRefresh *m_refresh = nullptr;
+    QPointer<TApp_MEDIAPlaylist> m_playlist;
     bool m_readTag = true;
-    bool m_tagsComplete = false;
 };
