@@ -201,7 +201,7 @@ void TApp_MEDIAPlaylist::CreateInfoPanel()
         celInfo->setItem(row, 0, new QTableWidgetItem(labels[row]));
         celInfo->setItem(row, 1, new QTableWidgetItem);
     }
-    celInfo->setColumnWidth(0, QFontMetrics(font()).horizontalAdvance(labels[3]) + 4);
+    celInfo->setColumnWidth(0, celInfo->fontMetrics().horizontalAdvance(labels[3]) + 16);
     celInfo->setFixedHeight(4 * 16 + 2);
     celInfo->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(celInfo, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
