@@ -313,7 +313,7 @@ bool FileExists(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    if (HasWildcards(ExtractFileName(path))) {
+    if (HasWildcards(QStringView(path).sliced(LastSeparator(path) + 1))) {
         if (!DirectoryExists(ExtractFilePath(path)))
             return false;
         QString name;

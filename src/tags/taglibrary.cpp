@@ -216,6 +216,13 @@ bool TMyTagLibrary::Exec(const char *sql)
 
 int TMyTagLibrary::OpenAndPrepare(int busyTimeoutMs)
 {
+    // The allocation counters of SQLite take a global lock around every allocation of every
+    // lookup; nothing here reads them. Only possible before SQLite is first used in the process.
+    static const bool configured = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        return true;
+    }();
+    Q_UNUSED(configured);
     const QByteArray path = QFile::encodeName(m_fileName);
     int rc = sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                              nullptr);
@@ -319,8 +326,9 @@ TLibraryResult TMyTagLibrary::Lookup(const QString &fileName, TMyLibraryRecord &
 {
     if (!m_db)
         return TLibraryResult::Off;
-    sqlite3_reset(m_lookup);
-    BindText(m_lookup, 1, fileName);
+    // The key stays in m_lookupKey while the statement may read it: no copy inside SQLite.
+    m_lookupKey = TextValue(fileName);
+    sqlite3_bind_text(m_lookup, 1, m_lookupKey.constData(), int(m_lookupKey.size()), SQLITE_STATIC);
     const int rc = sqlite3_step(m_lookup);
     if (rc == SQLITE_DONE) {
         sqlite3_reset(m_lookup);

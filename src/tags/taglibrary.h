@@ -97,6 +97,7 @@ private:
     QString m_movedAside;
     sqlite3 *m_db = nullptr;
     sqlite3_stmt *m_lookup = nullptr;
+    QByteArray m_lookupKey;     // the bound file name of m_lookup
     sqlite3_stmt *m_store = nullptr;
 };
 
