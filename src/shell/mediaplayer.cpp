@@ -62,6 +62,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     CreateMenus();
     CreateToolBars();
     HookControlBar();      // the tool bars into their panels, the frame buttons' auto-repeat
+    CreateVideoDisplay();  // the panels placed around the video, full screen, display changes
     SetApplicationExceptionHandler([this](const QString &message, bool fromPlayer) {
         ApplicationException(message, fromPlayer);
     });
@@ -313,6 +314,7 @@ void TApp_MEDIAPlayer::CreateCommands()
     PlayerBinding->SetReadTag(IsChecked(u"actList_ReadTag"));
     AttachTransportCommands();
     AttachOpeningCommands();
+    AttachVideoCommands();
 }
 
 QAction *TApp_MEDIAPlayer::Command(QStringView name) const { return Commands->Action(name); }
@@ -352,6 +354,7 @@ void TApp_MEDIAPlayer::CloseWindowSteps()
     DisableUserInput();
     if (isMinimized() || isMaximized())
         showNormal();
+    LeaveFullScreenForClose();
     plyMedia()->SetVolume(0);
     hide();
     // The settings are saved and the media unloaded when the window is destroyed.

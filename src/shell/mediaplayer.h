@@ -14,6 +14,7 @@
 
 #include <QMainWindow>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -273,6 +274,41 @@ public:
     // A menu by component name (menus are made by mediaplayer_menus.cpp); null until it exists.
     QMenu *MenuNamed(const QString &name) const;
 
+    // --- video display --- (mediaplayer_video.cpp)
+    // The panels and the video control are placed by hand: the video can be zoomed past the
+    // window's edges, and in full screen the panels slide in over it.
+    QTimer *Timer_Control = nullptr;  // 100 ms: the panels' auto-hide in full screen
+    // Layout: which panels show and the height the window may have (also "情報パネル(&I)").
+    void actDisp_ToolBarExecute();
+    // The window was resized: places the video control and the information panel.
+    void FormResize();
+    // The zoom commands (the sender decides; none fits the window to the video).
+    void actZoom_UpExecute(QObject *sender);
+    // Full screen and max zoom: entered when a video is open and either is checked, else left.
+    void actZoom_FullScreenExecute(QObject *sender);
+    // A double click on the window or the video: full screen on, or the mode that is on off.
+    void ToggleFullScreen();
+    void actZoom_AspectStandardExecute(QObject *sender);
+    void Action_ZoomVideoRendererExecute(QObject *sender);
+    void Timer_ControlTimer();
+    // A mouse move over the window in full screen: the panels slide in at their edges.
+    void PanelAutoHideCheck();
+    // The display changed (monitors added, removed or moved): full screen is left and the media
+    // reopened at the same second, windows left without a monitor move to the primary one.
+    void DisplayChange(const QList<QRect> &monitors, const QRect &primary);
+    // The height limits for a requested window geometry; with the fit flag cleared only the
+    // flag is set again (an opening keeps a window the user has sized).
+    void ApplyHeightConstraints(const QRect &requested);
+    // Step 6 of an opening: full screen again, or the window fitted to the new video.
+    void ShowVideoOnOpen();
+    // Closing in full screen leaves it first.
+    void LeaveFullScreenForClose();
+    bool FitFlag = true;
+    int FullScreenTag = 0;           // 1 while in full-screen state (either mode)
+    QRect SavedBounds;               // the window before full screen
+    bool RememberFullScreen = false; // the mode a display change left, to come back after reopening
+    bool RememberMaxZoom = false;
+
     // --- playlist window --- (mediaplayer_playlist.cpp)
     // The playlist window, made with the window; it reaches the player through PlaylistPort.
     TApp_MEDIAPlaylist *App_MEDIAPlaylist = nullptr;
@@ -332,6 +368,10 @@ private:
 
     void CreateCommands();
     void CreateOpening();
+    void AttachVideoCommands();
+    void CreateVideoDisplay();
+    void SlidePanel(QWidget *panel, bool in, int duration);
+    QWidget *VideoControl() const;
     void AttachOpeningCommands();
     QString FindProgressText() const;
 

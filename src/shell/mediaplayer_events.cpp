@@ -75,13 +75,8 @@ void TApp_MEDIAPlayer::MediaOpen()
     }
 
     RateExecute(nullptr);
-    p->SetDisplayVisible(p->HasVideo());
+    ShowVideoOnOpen();  // full screen again, or the window fitted to the video
     Label_VideoSize->setVisible(p->HasVideo());
-    if (p->HasVideo()) {
-        const QWidget *area = VideoAreaOf(this);
-        Label_VideoSize->setText(QString::asprintf("%dx%d %.2f:1", area->width(), area->height(),
-                                                   area->height() > 0 ? double(area->width()) / area->height() : 0.0));
-    }
     PlayerBinding->ShowCurrentMedia();  // the hint (and the caption until playback starts)
     const TMyShownTags tags = CurrentEntryTags(*p);
     Label_FileName->setText(p->FileName());

@@ -9,6 +9,8 @@
 #include "widgets/heldmodifiers.h"
 
 #include <QAction>
+#include <QAbstractScrollArea>
+#include <QAbstractSlider>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -68,6 +70,15 @@ bool TApp_MEDIAPlayer::eventFilter(QObject *watched, QEvent *event)
     case QEvent::Wheel:
         if (watched->isWidgetType())
             return HandleMouseEvent(watched, event);
+        return false;
+    case QEvent::MouseMove:
+        // In full screen the panels slide in when the mouse reaches their edge.
+        if (FullScreenTag != 0 && watched->isWidgetType() && static_cast<QWidget *>(watched)->window() == this)
+            PanelAutoHideCheck();
+        return false;
+    case QEvent::Resize:
+        if (watched == m_client)
+            FormResize();
         return false;
     default:
         return QMainWindow::eventFilter(watched, event);
@@ -166,7 +177,13 @@ bool TApp_MEDIAPlayer::HandleMouseEvent(QObject *watched, QEvent *event)
         }
         return false;
     }
+    auto *widget = static_cast<QWidget *>(watched);
+    if (widget->window() != this)
+        return false;  // another window's (the playlist's) own
     if (event->type() == QEvent::Wheel) {
+        // Controls that take the wheel themselves keep it.
+        if (qobject_cast<QAbstractSlider *>(widget) || qobject_cast<QAbstractScrollArea *>(widget))
+            return false;
         auto *wheel = static_cast<QWheelEvent *>(event);
         const int delta = wheel->angleDelta().y();
         if (delta == 0)
@@ -177,7 +194,20 @@ bool TApp_MEDIAPlayer::HandleMouseEvent(QObject *watched, QEvent *event)
             OnZoomWheel(delta);
         return true;
     }
+    // The window's own surface: the video, the information panel and the background. Buttons,
+    // bars and labels with menus of their own keep their right button and double click.
+    // A press a control let pass reaches the background too: that one is the control's.
     auto *mouse = static_cast<QMouseEvent *>(event);
+    QWidget *video = VideoControl();
+    const bool background = widget == m_client && !m_client->childAt(mouse->position().toPoint());
+    const bool overVideo = widget == video || video->isAncestorOf(widget);
+    if (!background && !overVideo && widget != pnlInfo && !pnlInfo->isAncestorOf(widget))
+        return false;
+    if (event->type() == QEvent::MouseButtonDblClick && mouse->button() == Qt::LeftButton &&
+        (background || overVideo)) {
+        ToggleFullScreen();
+        return true;
+    }
     if (mouse->button() != Qt::RightButton)
         return false;
     if (event->type() == QEvent::MouseButtonPress) {

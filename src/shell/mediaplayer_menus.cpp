@@ -90,6 +90,12 @@ void TApp_MEDIAPlayer::CreateMenus()
     menuBar()->clear();
     menuBar()->setPalette(PlainPalette());
     menuBar()->addActions(mnuMain->actions());
+    // What is available is decided each time a menu opens.
+    for (QAction *item : mnuMain->actions()) {
+        if (QMenu *sub = item->menu())
+            connect(sub, &QMenu::aboutToShow, this, &TApp_MEDIAPlayer::mnuPopupPopup);
+    }
+    connect(mnuPopup, &QMenu::aboutToShow, this, &TApp_MEDIAPlayer::mnuPopupPopup);
 
     connect(this, &TApp_MEDIAPlayer::historiesChanged, this, &TApp_MEDIAPlayer::RebuildHistoryMenus);
     RebuildHistoryMenus();

@@ -5,6 +5,7 @@
 #include "custom/myinifile.h"
 #include "engine/dsplayer.h"
 #include "shell/mediaopening.h"
+#include "shell/videozoom.h"
 #include "shellint/myfiledialogs.h"
 #include "widgets/heldmodifiers.h"
 
@@ -57,6 +58,11 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
         show();
         return;
     }
+    // The screen modes are only checked (an opening enters them); the renderer command runs.
+    Command(u"actZoom_FullScreen")->setChecked(ini.ReadBool(QStringLiteral("ZOOM"), QStringLiteral("FullScreen"), false));
+    Command(u"actZoom_MaxZoom")->setChecked(ini.ReadBool(QStringLiteral("ZOOM"), QStringLiteral("MaxScreen"), false));
+    Execute(RendererCommandOfSetting(ini.ReadInteger(QStringLiteral("ZOOM"), QStringLiteral("Renderer"), 3),
+                                     Command(u"Action_ZoomEVR")->isVisible()));
     ini.RestoreFormBounds(QString(), this);
     setCheck(QStringLiteral("actList_OpenAdd"), ini.ReadBool(QStringLiteral("LIST"), QStringLiteral("Add"), false));
     for (const CheckSetting &c : kOptionChecks)
@@ -114,6 +120,14 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
     if (IsChecked(u"actOpt_Resume"))
         WriteResumeList(*player->Playlist());
 
+    ini.WriteBool(QStringLiteral("ZOOM"), QStringLiteral("FullScreen"), IsChecked(u"actZoom_FullScreen"));
+    ini.WriteBool(QStringLiteral("ZOOM"), QStringLiteral("MaxScreen"), IsChecked(u"actZoom_MaxZoom"));
+    for (QStringView renderer : {u"Action_ZoomVideoRenderer", u"Action_ZoomOverlayMixer", u"Action_ZoomVMR7",
+                                 u"Action_ZoomVMR9", u"Action_ZoomEVR"}) {
+        if (IsChecked(renderer))
+            ini.WriteInteger(QStringLiteral("ZOOM"), QStringLiteral("Renderer"),
+                             RendererSettingOf(renderer, Command(u"Action_ZoomEVR")->isVisible()));
+    }
     for (const CheckSetting &c : kOptionChecks)
         ini.WriteBool(S(c.section), S(c.key), IsChecked(c.command));
     TMyWStrings extensions;
