@@ -1475,6 +1475,8 @@ bool TMyDSPlayer::Open(const QString &fileName)
 
 void TMyDSPlayer::Unload()
 {
+    if (WallVideo)
+        StopWallVideo();  // the desktop shows its own picture again
     TMyDirectShowPlayer::Unload();
     m_playlist->Clear();
     ItemIndex = -1;

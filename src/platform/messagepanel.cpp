@@ -332,7 +332,7 @@ QByteArray IdentityBytes(const ImplPtr &impl)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_6_0);
     out << qint64(::getpid()) << impl->className << ExecutablePathOS() << state.visible << state.minimized
-        << state.shownFile;
+        << state.shownFile << state.windowId;
     return bytes;
 }
 
@@ -773,6 +773,10 @@ std::optional<PanelIdentity> QueryPanel(PanelHandle handle, int timeoutMs)
         identity.state.minimized >> identity.state.shownFile;
     if (in.status() != QDataStream::Ok)
         return std::nullopt;
+    if (!in.atEnd())  // a panel of an older build ends before the window id
+        in >> identity.state.windowId;
+    if (in.status() != QDataStream::Ok)
+        identity.state.windowId = 0;
     return identity;
 }
 

@@ -38,6 +38,7 @@ struct PanelState {
     bool visible = false;
     bool minimized = false;
     QString shownFile; // the file a property window shows; empty elsewhere
+    quint64 windowId = 0; // the native id of the panel's top-level window; 0 when it has none
 };
 
 // The answer to an identity query.

@@ -59,6 +59,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     CreateOpening();       // extension lists, dialogs
     CreatePlaylistWindow();
     InstallPlayerEvents();
+    CreateWallVideo();     // the video owner, wallpaper mode
     CreateMenus();
     CreateToolBars();
     HookControlBar();      // the tool bars into their panels, the frame buttons' auto-repeat
@@ -92,6 +93,7 @@ TApp_MEDIAPlayer::~TApp_MEDIAPlayer()
     for (QTimer *timer : {Timer_SeekBar, Timer_Time, Timer_Frame, Timer_IsPlay})
         timer->stop();
     SetScreenSaverInhibited(false);
+    EndWallVideoAtClose();
     // The player's events end here: what they would touch is going.
     if (TMyDSPlayer *player = plyMedia()) {
         player->OnMediaOpen = player->OnMediaStart = player->OnMediaEnded = player->OnMediaPaused =
@@ -372,6 +374,8 @@ bool TApp_MEDIAPlayer::EnsureSubPlayer()
 {
     if (platform::IsPanel(SubPlayerPanel))
         return true;
+    if (SubPlayerProgram().isEmpty() || MyMessagePanel1->Handle() <= 0)
+        return false;  // none is started: no answer to wait for
     const platform::PanelHandle before = SubPlayerPanel;
     StartSubPlayer();
     platform::ServePanels(2000, [&] { return SubPlayerPanel != before && platform::IsPanel(SubPlayerPanel); });

@@ -319,6 +319,36 @@ public:
     void PlaylistListReplacing();
     void PlaylistListLoaded();
 
+    // --- wallpaper and sub-player video --- (mediaplayer_wallvideo.cpp)
+    // "壁紙ビデオ(&W)": checked with a video open, the sub-player's window takes the video and
+    // shows it on the desktop over the window's monitor; otherwise the video comes back to the
+    // video area (unless minimised) and wallpaper mode ends. Off X11 only the check is kept.
+    void Action_ZoomWallvideoExecute(QObject *sender);
+    // The wallpaper state again after a media opening.
+    void ReapplyWallVideo();
+    // Wallpaper mode ends with the media (closed or unloaded).
+    void EndWallVideoWithMedia();
+    // Minimised with a list and wallpaper off: the video goes to the sub-player's window, a
+    // live owner while the window is iconified. False when no sub-player is to be had.
+    bool MinimisedHandOver();
+    // The minimised state changed: hand the video over, or take it back on restore.
+    void VideoOwnerStateChanged();
+    // The video owner becomes the sub-player's top-level window (started when needed).
+    bool HandVideoToSubPlayer();
+    // The video owner is the video area again and the video window is laid out anew.
+    void TakeVideoBack();
+    // While the video is with the sub-player: when that process has ended, the video comes back
+    // (its window outlived it) and wallpaper mode is over.
+    void Timer_VideoOwnerTimer();
+    QTimer *Timer_VideoOwner = nullptr;
+    // The sub-player panel whose window holds the video; 0 while the video area holds it.
+    platform::PanelHandle VideoHostPanel = 0;
+private:
+    void CreateWallVideo();
+    void EndWallVideoAtClose();
+    quint64 m_videoHostWindow = 0;
+public:
+
 Q_SIGNALS:
     // The open histories changed (menus that show them rebuild).
     void historiesChanged();

@@ -75,6 +75,7 @@ void TApp_MEDIAPlayer::MediaOpen()
     }
 
     RateExecute(nullptr);
+    ReapplyWallVideo();
     ShowVideoOnOpen();  // full screen again, or the window fitted to the video
     Label_VideoSize->setVisible(p->HasVideo());
     PlayerBinding->ShowCurrentMedia();  // the hint (and the caption until playback starts)
@@ -99,6 +100,7 @@ void TApp_MEDIAPlayer::MediaPlay()
 {
     if (Alive == 0)
         return;
+    MinimisedHandOver();
     Timer_SeekBar->start();
     Timer_Time->start();
 }
@@ -117,10 +119,12 @@ void TApp_MEDIAPlayer::MediaStopped()
     Timer_SeekBar->stop();
     Timer_Time->stop();
     SetScreenSaverInhibited(false);
+    EndWallVideoWithMedia();
 }
 
 void TApp_MEDIAPlayer::MediaEnded()
 {
+    MinimisedHandOver();
     TMyDSPlayer *p = plyMedia();
     if (p->EntryCount() == 0)
         p->Close();
@@ -249,6 +253,8 @@ void TApp_MEDIAPlayer::changeEvent(QEvent *event)
 {
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         plyMedia()->SetMessageDrain(true);  // input over the video reaches the window
+    if (event->type() == QEvent::WindowStateChange && Alive)
+        VideoOwnerStateChanged();
     QMainWindow::changeEvent(event);
 }
 

@@ -31,6 +31,7 @@ constexpr CheckSetting kOptionChecks[] = {
     {u"OPTION", u"ReadTag", u"actList_ReadTag", false},
     {u"OPTION", u"Use_ffdshow", u"Action_Opt_Use_ffdshow", false},
     {u"OPTION", u"AllowExt", u"actOpt_AllowExt", true},
+    {u"ZOOM", u"Wallvideo", u"Action_ZoomWallvideo", false},
 };
 constexpr CheckSetting kViewChecks[] = {
     {u"VIEW", u"InfoPanel", u"actDisp_InfoPanel", true},

@@ -41,6 +41,7 @@ TMyMessagePanel::TMyMessagePanel(QWidget *owner, const QString &className)
         if (QWidget *w = self->m_owner ? self->m_owner->window() : nullptr) {
             state.visible = w->isVisible();
             state.minimized = w->isMinimized();
+            state.windowId = quint64(w->internalWinId());
         }
         return state;
     });

@@ -3,13 +3,18 @@
 #include "shell/mymessagepanel.h"
 #include "shell/myparam.h"
 #include "shell/paneltexts.h"
+#include "platform/x11window.h"
+#include "shellint/mywallvideo.h"
 
 #include <QApplication>
 #include <QTimer>
 
 TApp_MEDIAPlayerSubForm::TApp_MEDIAPlayerSubForm(const QString &restOfCommandLine, QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                          Qt::WindowDoesNotAcceptFocus | Qt::WindowStaysOnBottomHint)
 {
+    // Every flag is set here once: changing flags later makes the window anew, and the player's
+    // video window inside it would go with the old one.
     setObjectName(QStringLiteral("App_MEDIAPlayerSubForm"));
     resize(261, 160);
     QPalette p = palette();
@@ -17,6 +22,9 @@ TApp_MEDIAPlayerSubForm::TApp_MEDIAPlayerSubForm(const QString &restOfCommandLin
     setPalette(p);
     setAutoFillBackground(true);
     setWindowIcon(QApplication::windowIcon());
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    // The window exists from the start (hidden): the player asks for its id to put video into it.
+    platform::KeepForeignChildren(ToolkitX11Connection(), platform::NativeWindow(winId()));
 
     MyMessagePanel1 = new TMyMessagePanel(this, QStringLiteral("TApp_MEDIAPlayerSubForm"));
     MyMessagePanel1->OnTextChange = [this](TMyMessagePanel *sender, const QString &text) {
@@ -32,13 +40,21 @@ TApp_MEDIAPlayerSubForm::TApp_MEDIAPlayerSubForm(const QString &restOfCommandLin
         Timer2->start();
 }
 
-TApp_MEDIAPlayerSubForm::~TApp_MEDIAPlayerSubForm() = default;
+TApp_MEDIAPlayerSubForm::~TApp_MEDIAPlayerSubForm()
+{
+    platform::ForgetForeignChildren(platform::NativeWindow(internalWinId()));
+}
 
 void TApp_MEDIAPlayerSubForm::MyMessagePanel1TextChange(TMyMessagePanel *, const QString &text)
 {
     const TMyParam param(text);
     if (param.HasSwitch(u"CLOSE")) {
         CloseSubPlayer();
+        return;
+    }
+    if (const TMyParamOption *wall = param.FindSwitch(u"WALLVIDEO")) {
+        if (const std::optional<QRect> rect = ParseWallVideoValue(wall->Value))
+            ShowOnDesktop(*rect);
         return;
     }
     // FROM names the player only in a handshake ("/SUBPLAYER /FROM:<panel>"). The same word
@@ -59,6 +75,22 @@ void TApp_MEDIAPlayerSubForm::Timer2Timer()
     if (!platform::IsPanel(FromWindow)) {
         Timer2->stop();
         CloseSubPlayer();
+    }
+}
+
+void TApp_MEDIAPlayerSubForm::ShowOnDesktop(const QRect &screenRect)
+{
+    if (screenRect.isEmpty()) {
+        hide();
+        return;
+    }
+    setGeometry(screenRect);
+    // Without a window manager the window is stacked as asked: at the bottom, before it shows.
+    lower();
+    if (!isVisible()) {
+        platform::MarkAsDesktopWindow(ToolkitX11Connection(), platform::NativeWindow(winId()));
+        show();
+        lower();
     }
 }
 

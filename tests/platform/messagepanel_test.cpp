@@ -174,13 +174,14 @@ TEST_F(MessagePanelTest, PanelsOfOneProcessTalkAndAnswerBack)
     EXPECT_TRUE(DeliverPanelText(b.Handle(), QStringLiteral("日本語 🎵 \"q\"")));
     EXPECT_EQ(log, (QStringList{QStringLiteral("b:日本語 🎵 \"q\""), QStringLiteral("a:back"), QStringLiteral("b done")}));
 
-    b.SetStateProvider([] { return PanelState{true, true, QStringLiteral("/x/y.mp3")}; });
+    b.SetStateProvider([] { return PanelState{true, true, QStringLiteral("/x/y.mp3"), 0x2a00007}; });
     const auto id = QueryPanel(b.Handle());
     ASSERT_TRUE(id.has_value());
     EXPECT_EQ(id->className, QStringLiteral("TApp_MediaProperty"));
     EXPECT_EQ(id->processId, qint64(::getpid()));
     EXPECT_TRUE(id->state.minimized);
     EXPECT_EQ(id->state.shownFile, QStringLiteral("/x/y.mp3"));
+    EXPECT_EQ(id->state.windowId, 0x2a00007u);  // the top-level window's native id
 
     const PanelHandle gone = b.Handle();
     {
