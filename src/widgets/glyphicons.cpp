@@ -1,12 +1,14 @@
 #include "widgets/glyphicons.h"
 
 #include <QFont>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -335,30 +337,83 @@ void AddGlyph(QIcon &icon, TMyGlyph glyph, QIcon::State state)
         icon.addPixmap(Render(scale, [glyph](QPainter &p) { Paint(p, glyph); }), QIcon::Normal, state);
 }
 
+// An icon whose images are drawn when it is first painted or asked for an image, not when it is
+// made: most icons of the menus are never shown in a run, and none is needed before the window
+// first appears. The drawn icon is kept (and shared by copies) for every later use.
+class LazyIconEngine : public QIconEngine {
+public:
+    explicit LazyIconEngine(std::function<QIcon()> make)
+        : m_shared(std::make_shared<Shared>(Shared{std::move(make), QIcon()}))
+    {
+    }
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        Drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Drawn().pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return Drawn().actualSize(size, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return Drawn().availableSizes(mode, state);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return Drawn().pixmap(size / scale, scale, mode, state);
+    }
+    QIconEngine *clone() const override { return new LazyIconEngine(m_shared); }
+    QString key() const override { return QStringLiteral("LazyIconEngine"); }
+
+private:
+    struct Shared {
+        std::function<QIcon()> make;
+        QIcon drawn;
+    };
+    explicit LazyIconEngine(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+    const QIcon &Drawn()
+    {
+        if (m_shared->make) {
+            m_shared->drawn = m_shared->make();
+            m_shared->make = nullptr;
+        }
+        return m_shared->drawn;
+    }
+    std::shared_ptr<Shared> m_shared;
+};
+
 } // namespace
 
 QIcon GlyphIcon(TMyGlyph glyph, TMyGlyph checked)
 {
-    QIcon icon;
     if (glyph == TMyGlyph::None)
+        return QIcon();
+    return QIcon(new LazyIconEngine([glyph, checked] {
+        QIcon icon;
+        AddGlyph(icon, glyph, QIcon::Off);
+        if (checked != TMyGlyph::None)
+            AddGlyph(icon, checked, QIcon::On);
         return icon;
-    AddGlyph(icon, glyph, QIcon::Off);
-    if (checked != TMyGlyph::None)
-        AddGlyph(icon, checked, QIcon::On);
-    return icon;
+    }));
 }
 
 QIcon TextIcon(const QString &text, bool framed)
 {
-    QIcon icon;
-    for (int scale : {1, 2}) {
-        icon.addPixmap(Render(scale, [&](QPainter &p) {
-            Pen d{p};
-            if (framed)
-                d.Box(0.75, 2.75, 16.5, 12.5, kInk, 1);
-            const qreal size = text.size() <= 2 ? 10 : (text.size() == 3 ? 8 : 6.5);
-            d.Text(QRectF(0, 0, 18, 18), text, size);
-        }));
-    }
-    return icon;
+    return QIcon(new LazyIconEngine([text, framed] {
+        QIcon icon;
+        for (int scale : {1, 2}) {
+            icon.addPixmap(Render(scale, [&](QPainter &p) {
+                Pen d{p};
+                if (framed)
+                    d.Box(0.75, 2.75, 16.5, 12.5, kInk, 1);
+                const qreal size = text.size() <= 2 ? 10 : (text.size() == 3 ? 8 : 6.5);
+                d.Text(QRectF(0, 0, 18, 18), text, size);
+            }));
+        }
+        return icon;
+    }));
 }
