@@ -26,7 +26,10 @@ void TApp_MEDIAPlaylist::SaveSettings(TMyIniFile &ini)
         ini.WriteInteger(QStringLiteral("LIST"), QStringLiteral("Item_%1").arg(column), ColumnWidth(column));
     ini.WriteFont(QStringLiteral("VIEW"), QStringLiteral("ListFont"), GridFont());
     ini.WriteInteger(QStringLiteral("LIST"), QStringLiteral("Find"), FindTargetSetting(FindTarget()));
-    TMyWStrings lines;
-    lines.AddStrings(FindHistoryLines());
-    ini.WriteSectionLines(QStringLiteral("HISTORY_FIIND"), lines);
+    // The history is written only when it has entries.
+    if (!FindHistoryLines().isEmpty()) {
+        TMyWStrings lines;
+        lines.AddStrings(FindHistoryLines());
+        ini.WriteSectionLines(QStringLiteral("HISTORY_FIIND"), lines);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "custom/myinifile.h"
 #include "engine/dsplayer.h"
+#include "playlist/mediaplaylist.h"
 #include "shell/mediaopening.h"
 #include "shell/videozoom.h"
 #include "shellint/myfiledialogs.h"
@@ -65,6 +66,10 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
     Execute(RendererCommandOfSetting(ini.ReadInteger(QStringLiteral("ZOOM"), QStringLiteral("Renderer"), 3),
                                      Command(u"Action_ZoomEVR")->isVisible()));
     ini.RestoreFormBounds(QString(), this);
+    if (App_MEDIAPlaylist) {
+        ini.RestoreFormBounds(QString(), App_MEDIAPlaylist);
+        App_MEDIAPlaylist->LoadSettings(ini);
+    }
     setCheck(QStringLiteral("actList_OpenAdd"), ini.ReadBool(QStringLiteral("LIST"), QStringLiteral("Add"), false));
     for (const CheckSetting &c : kOptionChecks)
         setCheck(S(c.command), ini.ReadBool(S(c.section), S(c.key), c.defaultValue));
@@ -109,6 +114,10 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
     if (BothShiftAndCtrl() || IsChecked(u"actOpt_NotSaveIni"))
         return;
     ini.WriteFormBounds(this);
+    if (App_MEDIAPlaylist) {
+        ini.WriteFormBounds(App_MEDIAPlaylist);
+        App_MEDIAPlaylist->SaveSettings(ini);
+    }
     ini.WriteBool(QStringLiteral("LIST"), QStringLiteral("Add"), IsChecked(u"actList_OpenAdd"));
 
     TMyDSPlayer *player = plyMedia();

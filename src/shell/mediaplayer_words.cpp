@@ -16,6 +16,7 @@
 #include "widgets/mytrackbar.h"
 
 #include <QAction>
+#include <QFile>
 
 #include <algorithm>
 
@@ -155,6 +156,26 @@ void ZoomNormal(WordContext &c)
 void StartWrite(WordContext &c) { c.window->PropertyStartWrite(c.option.Value); }
 void EndWrite(WordContext &c) { c.window->PropertyEndWrite(c.option.Value); }
 
+// Tests of the real executable ask for the player's state: with TAVIO_MSGBOX_LOG set, a line
+// "state", entry, volume, balance, rate, whole seconds and file (tab-separated) goes to that log.
+void TestState(WordContext &c)
+{
+    const QString log = qEnvironmentVariable("TAVIO_MSGBOX_LOG");
+    if (log.isEmpty())
+        return;
+    TMyDSPlayer *player = c.window->plyMedia();
+    QFile file(log);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Append))
+        file.write(QStringLiteral("state\t%1\t%2\t%3\t%4\t%5\t%6\n")
+                       .arg(player->ItemIndex)
+                       .arg(player->Volume())
+                       .arg(player->Balance())
+                       .arg(player->Rate())
+                       .arg(player->PositionSeconds())
+                       .arg(player->FileName())
+                       .toUtf8());
+}
+
 struct Word {
     const char16_t *name;
     WordAction action;
@@ -216,6 +237,7 @@ const Word kWords[] = {
     {u"PROPERTY_ONSTARTWRITE", StartWrite},
     {u"PROPERTY_ONENDWRITE", EndWrite},
     {u"PROPERTY_ONCANCELWRITE", EndWrite},
+    {u"TESTSTATE", TestState},
 };
 
 } // namespace

@@ -829,4 +829,49 @@ TEST_F(StartupTest, ResumeReopensTheListAtItsEntryAndSecondUnlessFilesAreGiven)
     EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
 }
 
+TEST_F(StartupTest, ASecondStartsWordsActOnTheRunningPlayer)
+{
+    const QString a = MakeClip(m_work, QStringLiteral("a.wav"));
+    const QString b = MakeClip(m_work, QStringLiteral("b.wav"));
+    QDir(m_work.Root()).mkdir(QStringLiteral("dir"));
+    const QString c = MakeClip(m_work, QStringLiteral("dir/c.wav"));
+    ASSERT_FALSE(a.isEmpty() || b.isEmpty() || c.isEmpty());
+    QProcess *player = StartTavio({a});
+    ASSERT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
+    auto state = [&] {
+        const Run run = RunTavio({QStringLiteral("/TESTSTATE")});
+        EXPECT_EQ(run.exitCode, 0);
+        const QStringList lines = Messages().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (qsizetype i = lines.size() - 1; i >= 0; --i)
+            if (lines[i].startsWith(QStringLiteral("state\t")))
+                return lines[i].split(QLatin1Char('\t'));
+        return QStringList();
+    };
+    ASSERT_TRUE(WaitUntil([&] { return state().value(1) == QStringLiteral("0"); }, 10000));
+
+    EXPECT_EQ(RunTavio({QStringLiteral("/VOLUME:30"), QStringLiteral("/BALANCE:-20"), QStringLiteral("/RATE:1.45"),
+                        QStringLiteral("/SEEKSEC:4")})
+                  .exitCode,
+              0);
+    const QStringList now = state();
+    ASSERT_EQ(now.size(), 7) << now.join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(now[2], QStringLiteral("30"));
+    EXPECT_EQ(now[3], QStringLiteral("-20"));
+    EXPECT_EQ(now[4], QStringLiteral("1.5"));
+    EXPECT_GE(now[5].toInt(), 4);
+    EXPECT_EQ(now[6], a);
+
+    // A file to open and a folder to add, then the list saved without a dialog.
+    EXPECT_EQ(RunTavio({QStringLiteral("/FOLDER"), m_work.Path(QStringLiteral("dir")), QStringLiteral("/OPEN"), b}).exitCode, 0);
+    const QString saved = m_work.Path(QStringLiteral("saved.m3u8"));
+    EXPECT_EQ(RunTavio({QStringLiteral("/LISTSAVE:") + saved}).exitCode, 0);
+    EXPECT_EQ(Utf8(TestDir::Read(saved)), b + QStringLiteral("\r\n") + c + QStringLiteral("\r\n"));
+
+    EXPECT_EQ(RunTavio({QStringLiteral("/EXIT")}).exitCode, 0);
+    ASSERT_TRUE(WaitUntil([&] { return player->waitForFinished(5); }, 10000));
+    EXPECT_EQ(player->exitCode(), 0);
+    const QStringList messages = Messages().split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QRegularExpression(QStringLiteral("^(?!state\t)")));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();
+}
+
 } // namespace

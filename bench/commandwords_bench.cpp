@@ -1,0 +1,49 @@
+// A command line of many quoted paths forwarded to the player's panel (openings stubbed): the
+// dispatch is linear in the number of arguments.
+#include "shell/appinfo.h"
+#include "shell/mediaplayer.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+namespace {
+
+void EnsureApp()
+{
+    static int argc = 1;
+    static char name[] = "commandwords_bench";
+    static char *argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QTemporaryDir home;
+        qputenv("TAVIO_HOME", QFile::encodeName(home.path()));
+        new QApplication(argc, argv);
+        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
+    }
+}
+
+class CountingWindow : public TApp_MEDIAPlayer {
+public:
+    qsizetype opened = 0;
+
+protected:
+    void OpenPaths(const QStringList &paths, bool) override { opened += paths.size(); }
+};
+
+void BM_ForwardedPaths(benchmark::State &state)
+{
+    EnsureApp();
+    CountingWindow window;
+    QString line;
+    for (int i = 0; i < state.range(0); ++i)
+        line += QStringLiteral("\"/home/user/ミュージック/アルバム %1/%2 曲の名前.mp3\" ").arg(i / 20).arg(i);
+    for (auto _ : state)
+        window.MyMessagePanel1TextChange(nullptr, line);
+    state.counters["paths"] = double(window.opened) / double(state.iterations());
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ForwardedPaths)->Arg(5000)->Arg(20000)->Arg(80000)->Unit(benchmark::kMillisecond)->Complexity();
+
+} // namespace
