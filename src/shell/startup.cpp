@@ -25,6 +25,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
@@ -226,6 +227,9 @@ int TavioMain(int argc, char **argv)
     TMyApplication app(toolkitArgc, toolkitArgv.data());  // exceptions of handlers end in one box
     QApplication::setApplicationName(QStringLiteral("tavio"));
     platform::InstallQtTranslation(app);  // the dialogs' own texts in Japanese
+    // Dates and times read as the Japanese interface writes them ("2026/12/10 9:05:02"),
+    // whatever the environment's locale says, like the fixed Japanese collation.
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     InstallUiHooks();
     InstallStartupStamp();
     engine::InstallMediaMeasurer();
