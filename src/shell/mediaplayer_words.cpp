@@ -157,7 +157,8 @@ void StartWrite(WordContext &c) { c.window->PropertyStartWrite(c.option.Value); 
 void EndWrite(WordContext &c) { c.window->PropertyEndWrite(c.option.Value); }
 
 // Tests of the real executable ask for the player's state: with TAVIO_MSGBOX_LOG set, a line
-// "state", entry, volume, balance, rate, whole seconds and file (tab-separated) goes to that log.
+// "state", entry, volume, balance, rate, whole seconds and open file (tab-separated) goes to that
+// log.
 void TestState(WordContext &c)
 {
     const QString log = qEnvironmentVariable("TAVIO_MSGBOX_LOG");
@@ -172,7 +173,7 @@ void TestState(WordContext &c)
                        .arg(player->Balance())
                        .arg(player->Rate())
                        .arg(player->PositionSeconds())
-                       .arg(player->FileName())
+                       .arg(player->IsOpen() ? player->FileName() : QString())
                        .toUtf8());
 }
 

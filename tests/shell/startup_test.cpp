@@ -768,11 +768,12 @@ TEST_F(StartupTest, BroadcastsReachEveryPanelAndSkipTheExceptedOnes)
 }
 
 // Audio clips that play in real time, long enough to be stopped in the middle.
-QString MakeClip(const TestDir &dir, const QString &name)
+QString MakeClip(const TestDir &dir, const QString &name, int seconds = 10)
 {
     const QString path = dir.Path(name);
-    return MakeMediaFile(path, Words(QStringLiteral(
-                                   "audiotestsrc num-buffers=100 samplesperbuffer=4410 ! audio/x-raw,rate=44100 ! wavenc")))
+    return MakeMediaFile(path, Words(QStringLiteral("audiotestsrc num-buffers=%1 samplesperbuffer=4410 ! "
+                                                    "audio/x-raw,rate=44100 ! wavenc")
+                                         .arg(seconds * 10)))
                ? path
                : QString();
 }
@@ -834,7 +835,7 @@ TEST_F(StartupTest, ASecondStartsWordsActOnTheRunningPlayer)
     const QString a = MakeClip(m_work, QStringLiteral("a.wav"));
     const QString b = MakeClip(m_work, QStringLiteral("b.wav"));
     QDir(m_work.Root()).mkdir(QStringLiteral("dir"));
-    const QString c = MakeClip(m_work, QStringLiteral("dir/c.wav"));
+    const QString c = MakeClip(m_work, QStringLiteral("dir/c.wav"), 60);  // long enough to outlast the words
     ASSERT_FALSE(a.isEmpty() || b.isEmpty() || c.isEmpty());
     QProcess *player = StartTavio({a});
     ASSERT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
@@ -866,6 +867,26 @@ TEST_F(StartupTest, ASecondStartsWordsActOnTheRunningPlayer)
     const QString saved = m_work.Path(QStringLiteral("saved.m3u8"));
     EXPECT_EQ(RunTavio({QStringLiteral("/LISTSAVE:") + saved}).exitCode, 0);
     EXPECT_EQ(Utf8(TestDir::Read(saved)), b + QStringLiteral("\r\n") + c + QStringLiteral("\r\n"));
+
+    // This process stands for a property window: it writes the tags of the playing file, then
+    // renames it. The player lets the file go each time and continues at the same second.
+    const platform::PanelHandle panel = WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).value(0).handle;
+    ASSERT_GT(panel, 0);
+    EXPECT_TRUE(SendPanelText(QStringLiteral("/RATE:1 /SEEKSEC:5"), panel));
+    // The added folder's first entry plays (an added list starts at its first entry).
+    ASSERT_EQ(state().value(6), c);
+    EXPECT_TRUE(SendPanelText(PropertyWriteNotice(QStringLiteral("PROPERTY_ONSTARTWRITE"), a), panel));  // another file
+    EXPECT_EQ(state().value(6), c);
+    EXPECT_TRUE(SendPanelText(PropertyWriteNotice(QStringLiteral("PROPERTY_ONSTARTWRITE"), c), panel));
+    EXPECT_EQ(state().value(6), QString());  // released
+    EXPECT_TRUE(SendPanelText(PropertyWriteNotice(QStringLiteral("PROPERTY_ONENDWRITE"), c), panel));
+    ASSERT_TRUE(WaitUntil([&] { return state().value(6) == c; }, 10000));
+    EXPECT_GE(state().value(5).toInt(), 5) << Messages().toStdString();
+    const QString renamed = m_work.Path(QStringLiteral("dir/c renamed.wav"));
+    ASSERT_TRUE(QFile::rename(c, renamed));
+    EXPECT_TRUE(SendPanelText(RenameNoticeText(c, renamed), panel));
+    ASSERT_TRUE(WaitUntil([&] { return state().value(6) == renamed; }, 10000));
+    EXPECT_GE(state().value(5).toInt(), 5) << Messages().toStdString();
 
     EXPECT_EQ(RunTavio({QStringLiteral("/EXIT")}).exitCode, 0);
     ASSERT_TRUE(WaitUntil([&] { return player->waitForFinished(5); }, 10000));
