@@ -213,4 +213,20 @@ TEST_F(OpenTest, AResumePointBelongsToItsList)
     EXPECT_EQ(window->plyMedia()->ItemIndex, 0);
 }
 
+TEST_F(OpenTest, ThisFolderOnlyOpensTheFilesDirectlyInsideAndRecordsItsOwnHistory)
+{
+    const QString a = Clip(QStringLiteral("album/b.wav"));
+    const QString b = Clip(QStringLiteral("album/a.wav"));
+    Clip(QStringLiteral("album/bonus/c.wav"));
+    Touch(QStringLiteral("album/cover.txt"));
+    const QString folder = m_files.Path(QStringLiteral("album"));
+    window->OpenThisFolderOnly({folder});
+    QStringList entries = Entries(*window);
+    EXPECT_EQ(entries, (QStringList{b, a}));  // number-aware order, no sub-folder, no text file
+    EXPECT_EQ(window->HistoryOpenThisFolder.Items(), QStringList{folder});
+    EXPECT_TRUE(window->HistoryOpenFile.Items().isEmpty());
+    EXPECT_TRUE(window->HistoryOpenFolder.Items().isEmpty());
+    EXPECT_EQ(window->dlgOpenThisFolder->InitialDir, m_files.Root() + QLatin1Char('/'));
+}
+
 } // namespace
