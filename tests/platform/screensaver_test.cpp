@@ -1,15 +1,11 @@
 #include "platform/screensaver.h"
-#include "support/tempdir.h"
+#include "support/privatebus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QSet>
-#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -21,33 +17,6 @@
 namespace {
 
 using namespace platform;
-
-// A screen saver service of the test's own.
-class FakeScreenSaver : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
-public:
-    int inhibits = 0;
-    int uninhibits = 0;
-    QSet<uint> held;
-    QStringList lastArgs;
-public Q_SLOTS:
-    uint Inhibit(const QString &application, const QString &reason)
-    {
-        ++inhibits;
-        lastArgs = {application, reason};
-        held.insert(m_next);
-        return m_next++;
-    }
-    void UnInhibit(uint cookie)
-    {
-        ++uninhibits;
-        held.remove(cookie);
-    }
-
-private:
-    uint m_next = 100;
-};
 
 // A login manager of the test's own: hands out the write end of a pipe per delay inhibitor and
 // keeps the read ends, so the test sees when every copy of a write end is closed.
@@ -85,57 +54,6 @@ public Q_SLOTS:
     }
 };
 
-// A private message bus for one test, with no services that could be started on demand.
-class PrivateBus {
-public:
-    PrivateBus()
-    {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("dbus-daemon"));
-        if (program.isEmpty())
-            return;
-        const QString config = m_dir.Path(QStringLiteral("bus.conf"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return;
-        file.write("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                   " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                   "<busconfig><type>session</type><listen>unix:dir=" +
-                   QFile::encodeName(m_dir.Root()) +
-                   "</listen><auth>EXTERNAL</auth>"
-                   "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                   "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-        file.close();
-        m_daemon.start(program, {QStringLiteral("--nofork"), QStringLiteral("--print-address=1"),
-                                 QStringLiteral("--config-file=") + config});
-        if (!m_daemon.waitForStarted(5000))
-            return;
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_daemon.canReadLine() && clock.elapsed() < 5000 && m_daemon.state() == QProcess::Running)
-            m_daemon.waitForReadyRead(100);
-        address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    }
-    ~PrivateBus()
-    {
-        QDBusConnection::disconnectFromBus(QStringLiteral("fake-services"));
-        if (m_daemon.state() != QProcess::NotRunning) {
-            m_daemon.terminate();
-            if (!m_daemon.waitForFinished(3000)) {
-                m_daemon.kill();
-                m_daemon.waitForFinished();
-            }
-        }
-    }
-    // The connection the fake services live on.
-    QDBusConnection Services() { return QDBusConnection::connectToBus(address, QStringLiteral("fake-services")); }
-
-    QString address;
-
-private:
-    TestDir m_dir;
-    QProcess m_daemon;
-};
-
 class InhibitTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -154,10 +72,7 @@ protected:
     // Serves one object at path under service on the private bus.
     void Offer(const QString &service, const QString &path, QObject *object)
     {
-        QDBusConnection services = bus.Services();
-        ASSERT_TRUE(services.isConnected());
-        ASSERT_TRUE(services.registerObject(path, object, QDBusConnection::ExportAllSlots));
-        ASSERT_TRUE(services.registerService(service));
+        ASSERT_TRUE(bus.Offer(service, path, object));
     }
 
     PrivateBus bus;
