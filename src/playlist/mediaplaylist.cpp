@@ -519,13 +519,21 @@ void TApp_MEDIAPlaylist::ShowEntryFileInfo(int index, const TMyTag *given)
 bool TApp_MEDIAPlaylist::eventFilter(QObject *watched, QEvent *event)
 {
     const QEvent::Type type = event->type();
+    if (watched == celPlaylist || watched == edtToolFind_Find) {
+        if (type == QEvent::KeyPress) {
+            auto *key = static_cast<QKeyEvent *>(event);
+            m_pressModifiers.insert(key->key(), key->modifiers());
+        } else if (type == QEvent::FocusOut) {
+            m_pressModifiers.clear();  // the releases of keys held now go elsewhere
+        }
+    }
     if (watched == celPlaylist) {
         if (type == QEvent::KeyPress)
             return m_player->PlayerKeyDown(static_cast<QKeyEvent *>(event));
         if (type == QEvent::KeyRelease) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            if (!m_player->PlayerKeyUp(key))
-                GridKeyUp(key);
+            QKeyEvent key = KeyUpAsPressed(static_cast<QKeyEvent *>(event));
+            if (!m_player->PlayerKeyUp(&key))
+                GridKeyUp(&key);
             return true;
         }
     } else if (watched == celPlaylist->viewport()) {
@@ -559,9 +567,9 @@ bool TApp_MEDIAPlaylist::eventFilter(QObject *watched, QEvent *event)
                    key->key() == Qt::Key_Down;
         }
         if (type == QEvent::KeyRelease) {
-            auto *key = static_cast<QKeyEvent *>(event);
-            m_player->PlayerKeyUp(key);
-            FindBoxKeyUp(key);
+            QKeyEvent key = KeyUpAsPressed(static_cast<QKeyEvent *>(event));
+            m_player->PlayerKeyUp(&key);
+            FindBoxKeyUp(&key);
             return true;
         }
         if (type == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
@@ -571,6 +579,21 @@ bool TApp_MEDIAPlaylist::eventFilter(QObject *watched, QEvent *event)
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+QKeyEvent TApp_MEDIAPlaylist::KeyUpAsPressed(const QKeyEvent *release)
+{
+    Qt::KeyboardModifiers modifiers = release->modifiers();
+    if (!release->isAutoRepeat()) {
+        const auto pressed = m_pressModifiers.constFind(release->key());
+        if (pressed != m_pressModifiers.constEnd()) {
+            modifiers = *pressed;
+            m_pressModifiers.erase(pressed);
+        }
+    }
+    return QKeyEvent(QEvent::KeyRelease, release->key(), modifiers, release->nativeScanCode(),
+                     release->nativeVirtualKey(), release->nativeModifiers(), release->text(),
+                     release->isAutoRepeat(), release->count(), release->device());
 }
 
 bool TApp_MEDIAPlaylist::GridKeyUp(QKeyEvent *event)

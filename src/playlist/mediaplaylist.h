@@ -12,6 +12,8 @@
 #include "playlist/findtext.h"
 
 #include <QFont>
+#include <QHash>
+#include <QKeyEvent>
 #include <functional>
 #include <QString>
 #include <QStringList>
@@ -145,7 +147,10 @@ public:
     QString SortMarker;
     void Timer_StatusTimer();
     void Timer_StatusResetTimer();
+    // Finds from the entry after (before) the current one, or with fromEnd from the first (last)
+    // entry. Without fromEnd given, Ctrl held means from the end (menus and buttons).
     void FindNext(bool upwards);
+    void FindNext(bool upwards, bool fromEnd);
     TMyFindTarget FindTarget() const;
     void SetFindTarget(TMyFindTarget target);
     void AddFindHistory(const QString &text);
@@ -220,6 +225,9 @@ private:
     void SortCommandExecute(QObject *sender);
     bool GridKeyUp(QKeyEvent *event);
     bool FindBoxKeyUp(QKeyEvent *event);
+    // The release of a key with the modifiers held when it went down: a key command is what was
+    // pressed, and Shift or Ctrl let go a moment before the key must not change it.
+    QKeyEvent KeyUpAsPressed(const QKeyEvent *release);
     void ScrollLines(int lines);
     void PopupSortMenu(const QPoint &globalPos);
 
@@ -231,4 +239,6 @@ private:
     int m_listUpdates = 0;
     int m_wheelRemainder = 0;
     bool m_destroying = false;
+    // The modifiers of each key held down in the grid or the find box, as it was pressed.
+    QHash<int, Qt::KeyboardModifiers> m_pressModifiers;
 };

@@ -226,7 +226,9 @@ void TApp_MEDIAPlaylist::SetFindTarget(TMyFindTarget target)
     Command(kFindTargetNames[int(target)])->setChecked(true);
 }
 
-void TApp_MEDIAPlaylist::FindNext(bool upwards)
+void TApp_MEDIAPlaylist::FindNext(bool upwards) { FindNext(upwards, CtrlHeld()); }
+
+void TApp_MEDIAPlaylist::FindNext(bool upwards, bool fromEnd)
 {
     const QString text = edtToolFind_Find->text();
     if (text.isEmpty()) {
@@ -238,7 +240,6 @@ void TApp_MEDIAPlaylist::FindNext(bool upwards)
     const int cur = CurrentRow();
     const QString key = NormalizeFindText(text);
     const TMyFindTarget target = FindTarget();
-    const bool fromEnd = CtrlHeld();
     QString buffer;
     const int start = upwards ? (fromEnd ? count - 1 : cur - 1) : (fromEnd ? 0 : cur + 1);
     const int step = upwards ? -1 : 1;
@@ -293,17 +294,17 @@ bool TApp_MEDIAPlaylist::FindBoxKeyUp(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Down:
-        FindNext(false);
+        FindNext(false, mods & Qt::ControlModifier);
         return true;
     case Qt::Key_Up:
-        FindNext(true);
+        FindNext(true, mods & Qt::ControlModifier);
         return true;
     case Qt::Key_F:
     case Qt::Key_G:
     case Qt::Key_W:
         return (mods & Qt::ControlModifier) && GridKeyUp(event);
     case Qt::Key_F3:
-        FindNext(mods & Qt::ShiftModifier);
+        FindNext(mods & Qt::ShiftModifier, mods & Qt::ControlModifier);
         return true;
     case Qt::Key_F10:
         if (mods & Qt::ShiftModifier)

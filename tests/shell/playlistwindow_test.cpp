@@ -22,6 +22,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -195,6 +196,53 @@ TEST_F(PlaylistWindowTest, MovingRowsWhilePlayingKeepsTheMarkOnThePlayingFile)
     EXPECT_EQ(RowFile(2), clips[4]);
     EXPECT_TRUE(WaitPlaying(clips[4]));
     EXPECT_EQ(PlayingRow(), 2);
+}
+
+// The find box's keys with the player window beside it: a key command takes the modifiers held
+// when its key went down (Shift let go a moment before F3 still finds upwards), and the player's
+// own keys (Up zooms the player) stay out of the playlist window.
+TEST_F(PlaylistWindowTest, FindBoxKeysTakeTheModifiersOfTheirPressAndStayThePlaylists)
+{
+    OpenAndShowList(5);
+    int zooms = 0;
+    window->Commands->Attach(u"actZoom_Up", [&](QObject *) { ++zooms; });
+    QLineEdit *box = list->edtToolFind_Find;
+    box->setFocus();
+    box->setText(QStringLiteral(".wav"));
+    list->SelectRows(2, 2, 2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == box; }, kWaitMs));
+    constexpr auto S = Qt::ShiftModifier, C = Qt::ControlModifier, N = Qt::NoModifier;
+    struct Key {
+        bool down;
+        int key;
+        Qt::KeyboardModifiers mods;
+    };
+    struct Step {
+        const char *what;
+        std::vector<Key> keys;
+        int row;
+    };
+    const Step steps[] = {
+        {"Shift+F3, Shift let go first",
+         {{true, Qt::Key_Shift, S}, {true, Qt::Key_F3, S}, {false, Qt::Key_Shift, N}, {false, Qt::Key_F3, N}}, 1},
+        {"F3, Shift pressed while F3 is down",
+         {{true, Qt::Key_F3, N}, {true, Qt::Key_Shift, S}, {false, Qt::Key_F3, S}, {false, Qt::Key_Shift, N}}, 2},
+        {"Ctrl+Shift+F3 from the last entry, both let go first",
+         {{true, Qt::Key_Control, C}, {true, Qt::Key_Shift, C | S}, {true, Qt::Key_F3, C | S},
+          {false, Qt::Key_Control, S}, {false, Qt::Key_Shift, N}, {false, Qt::Key_F3, N}}, 4},
+        {"Up, the player's zoom key", {{true, Qt::Key_Up, N}, {false, Qt::Key_Up, N}}, 3},
+    };
+    for (const Step &s : steps) {
+        SCOPED_TRACE(s.what);
+        for (const Key &k : s.keys) {
+            QKeyEvent event(k.down ? QEvent::KeyPress : QEvent::KeyRelease, k.key, k.mods);
+            QApplication::sendEvent(box, &event);
+        }
+        EXPECT_EQ(list->CurrentRow(), s.row);
+        EXPECT_EQ(box->text(), QStringLiteral(".wav"));
+    }
+    EXPECT_EQ(zooms, 0);
+    EXPECT_TRUE(list->isActiveWindow());
 }
 
 } // namespace
