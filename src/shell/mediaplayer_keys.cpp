@@ -85,7 +85,7 @@ bool TApp_MEDIAPlayer::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-bool TApp_MEDIAPlayer::HandleKeyEvent(QObject *, QKeyEvent *event)
+bool TApp_MEDIAPlayer::HandleKeyEvent(QObject *watched, QKeyEvent *event)
 {
     QWidget *active = QApplication::activeWindow();
     if (!active || Alive == 0)
@@ -118,8 +118,11 @@ bool TApp_MEDIAPlayer::HandleKeyEvent(QObject *, QKeyEvent *event)
         }
         return true;
     }
-    // The rest only while the main window itself is the active window.
-    if (active->window() != this)
+    // The rest only while the main window itself is the active window and the key goes to one
+    // of its controls: other windows (the playlist, dialogs) and popup menus, the window's own
+    // included, keep their keys.
+    if (active->window() != this || QApplication::activePopupWidget() ||
+        static_cast<QWidget *>(watched)->window() != this)
         return false;
     if (key == Qt::Key_Menu) {
         if (event->type() == QEvent::KeyRelease && !event->isAutoRepeat())

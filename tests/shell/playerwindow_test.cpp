@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
@@ -496,6 +497,29 @@ TEST_F(PlayerWindowTest, ABoundKeyRunsOnceWhateverHasTheFocus)
     KeyBindings().removeFirst();
     EXPECT_NE(window->IsChecked(u"actOpt_Random"), was);
     EXPECT_EQ(Player()->PlayMode, was ? pmNormal : pmRandom);
+}
+
+// A popup menu of the player keeps its keys: a bound key moves through the menu and runs nothing.
+TEST_F(PlayerWindowTest, APopupMenuKeepsTheBoundKeys)
+{
+    NewWindow();
+    int zooms = 0;
+    window->Commands->Attach(u"actZoom_Down", [&](QObject *) { ++zooms; });
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QMenu *menu = window->MenuNamed(QStringLiteral("mnuPopup"));
+    ASSERT_NE(menu, nullptr);
+    window->mnuPopupPopup();
+    menu->popup(window->mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activePopupWidget() == menu; }, kWaitMs));
+    QTest::keyClick(menu, Qt::Key_Down);
+    EXPECT_EQ(zooms, 0);
+    EXPECT_NE(menu->activeAction(), nullptr);
+    menu->close();
+    // Back on the window's own controls the key is the command's again.
+    QTest::keyClick(window.get(), Qt::Key_Down);
+    EXPECT_EQ(zooms, 1);
 }
 
 // An exception out of a command: one box, the player without media, and the next file plays.
