@@ -2,6 +2,7 @@
 
 #include "custom/actionbuilder.h"
 #include "custom/commandcatalogue.h"
+#include "custom/myinifile.h"
 #include "engine/dsplayer.h"
 #include "engine/timetexts.h"
 #include "platform/appstate.h"
@@ -57,7 +58,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
     CreateCommands();
     CreateOpening();       // extension lists, dialogs
-    CreatePlaylistWindow();
+    CreatePlaylistPort();  // the playlist window itself comes once this window is shown
     InstallPlayerEvents();
     CreateWallVideo();     // the video owner, wallpaper mode
     CreateMenus();
@@ -70,7 +71,9 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
     // Keys reach the window before its controls; logging out closes it like the user does.
     qApp->installEventFilter(this);
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { close(); });
-    // The sub-player process and the sleep watch start once the window is on the screen.
+    // The playlist window, the sub-player process and the sleep watch come once the window is
+    // on the screen.
+    RunWhenShown(this, [this] { PlaylistWindow(); });
     RunWhenShown(this, [this] {
         if (!platform::IsPanel(SubPlayerPanel))
             StartSubPlayer();

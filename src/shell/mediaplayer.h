@@ -310,10 +310,19 @@ public:
     bool RememberMaxZoom = false;
 
     // --- playlist window --- (mediaplayer_playlist.cpp)
-    // The playlist window, made with the window; it reaches the player through PlaylistPort.
+    // The playlist window, made once the player window is on the screen or when something needs
+    // it first (PlaylistWindow()), whichever comes first; null until then. It reaches the player
+    // through PlaylistPort, which the player window makes with itself.
     TApp_MEDIAPlaylist *App_MEDIAPlaylist = nullptr;
     TMyPlayerPort *PlaylistPort = nullptr;
+    // The playlist window, made now when it does not exist yet.
+    TApp_MEDIAPlaylist *PlaylistWindow();
+    void CreatePlaylistPort();
     void CreatePlaylistWindow();
+    // The playlist window's part of the settings read before that window was made (kept in a
+    // settings object of its own, applied when the window is made).
+    std::unique_ptr<TMyIniFile> m_pendingPlaylistSettings;
+    void KeepPlaylistSettings(TMyIniFile &ini);
     // Around an opening: the background tag work pauses before the list changes, and the
     // window shows the new list (sort state reset) and starts the work again once it is loaded.
     void PlaylistListReplacing();

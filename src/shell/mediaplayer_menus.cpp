@@ -90,11 +90,16 @@ void TApp_MEDIAPlayer::CreateMenus()
     menuBar()->clear();
     menuBar()->setPalette(PlainPalette());
     menuBar()->addActions(mnuMain->actions());
-    // What is available is decided each time a menu opens.
+    // What is available is decided each time a menu opens. Items of the playlist window's
+    // commands need that window: a menu opened before it was made makes it first.
+    const auto makePlaylistWindow = [this] { PlaylistWindow(); };
     for (QAction *item : mnuMain->actions()) {
-        if (QMenu *sub = item->menu())
+        if (QMenu *sub = item->menu()) {
+            connect(sub, &QMenu::aboutToShow, this, makePlaylistWindow);
             connect(sub, &QMenu::aboutToShow, this, &TApp_MEDIAPlayer::mnuPopupPopup);
+        }
     }
+    connect(mnuPopup, &QMenu::aboutToShow, this, makePlaylistWindow);
     connect(mnuPopup, &QMenu::aboutToShow, this, &TApp_MEDIAPlayer::mnuPopupPopup);
 
     connect(this, &TApp_MEDIAPlayer::historiesChanged, this, &TApp_MEDIAPlayer::RebuildHistoryMenus);

@@ -3,6 +3,7 @@
 #include "shell/mediaplayer.h"
 
 #include "custom/actionbuilder.h"
+#include "custom/myinifile.h"
 #include "engine/dsplayer.h"
 #include "platform/process.h"
 #include "playlist/mediaplaylist.h"
@@ -10,6 +11,8 @@
 #include "shell/busycount.h"
 #include "shell/paneltexts.h"
 #include "shell/playerbinding.h"
+#include "shell/playermenus.h"
+#include "widgets/commanditem.h"
 
 #include <QAction>
 #include <QApplication>
@@ -78,22 +81,56 @@ private:
 
 } // namespace
 
-void TApp_MEDIAPlayer::CreatePlaylistWindow()
+void TApp_MEDIAPlayer::CreatePlaylistPort()
 {
     auto *port = new TMyMediaPlayerPort(this);
     PlaylistPort = port;
-    App_MEDIAPlaylist = new TApp_MEDIAPlaylist(port);
-    PlayerBinding->SetTagWork(App_MEDIAPlaylist);
     Commands->Attach(u"actList_Disp", [this](QObject *) {
-        if (App_MEDIAPlaylist->isActiveWindow())
-            App_MEDIAPlaylist->Execute(u"actWindow_Player");
+        TApp_MEDIAPlaylist *list = PlaylistWindow();
+        if (list->isActiveWindow())
+            list->Execute(u"actWindow_Player");
         else
-            App_MEDIAPlaylist->ShowList();
+            list->ShowList();
         plyMedia()->SetMessageDrain(false);
     });
     // An entry deleted elsewhere (the player's own delete, a media error): the grid follows
     // unless the deletion runs under the busy count.
     connect(this, &TApp_MEDIAPlayer::playlistChanged, port, &TMyPlayerPort::listChanged);
+}
+
+TApp_MEDIAPlaylist *TApp_MEDIAPlayer::PlaylistWindow()
+{
+    if (!App_MEDIAPlaylist)
+        CreatePlaylistWindow();
+    return App_MEDIAPlaylist;
+}
+
+void TApp_MEDIAPlayer::CreatePlaylistWindow()
+{
+    // Making the window takes a good part of a start, so the player window appears first.
+    App_MEDIAPlaylist = new TApp_MEDIAPlaylist(PlaylistPort);
+    PlayerBinding->SetTagWork(App_MEDIAPlaylist);
+    // Menu items and tool buttons made before the window stand in for its commands: they take
+    // the window's own commands now.
+    QList<QAction *> standIns;
+    for (TMyCommandItem *item : findChildren<TMyCommandItem *>()) {
+        QAction *standIn = item->Command();
+        if (!standIn || standIn->parent() != this || !standIn->objectName().startsWith(kPlaylistCommandPrefix))
+            continue;
+        if (QAction *own = App_MEDIAPlaylist->Command(QStringView(standIn->objectName()).mid(kPlaylistCommandPrefix.size()))) {
+            item->SetCommand(own);
+            if (!standIns.contains(standIn))
+                standIns << standIn;
+        }
+    }
+    qDeleteAll(standIns);
+    if (m_pendingPlaylistSettings) {
+        const std::unique_ptr<TMyIniFile> settings = std::move(m_pendingPlaylistSettings);
+        settings->RestoreFormBounds(QString(), App_MEDIAPlaylist);
+        App_MEDIAPlaylist->LoadSettings(*settings);
+    }
+    // The list may have been loaded before the window was there (a start with files).
+    App_MEDIAPlaylist->ListLoaded();
 }
 
 void TApp_MEDIAPlayer::PlaylistListReplacing()

@@ -4,6 +4,7 @@
 
 #include "custom/myinifile.h"
 #include "engine/dsplayer.h"
+#include "lists/mywstrings.h"
 #include "playlist/mediaplaylist.h"
 #include "shell/mediaopening.h"
 #include "shell/videozoom.h"
@@ -69,6 +70,8 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
     if (App_MEDIAPlaylist) {
         ini.RestoreFormBounds(QString(), App_MEDIAPlaylist);
         App_MEDIAPlaylist->LoadSettings(ini);
+    } else {
+        KeepPlaylistSettings(ini);
     }
     setCheck(QStringLiteral("actList_OpenAdd"), ini.ReadBool(QStringLiteral("LIST"), QStringLiteral("Add"), false));
     for (const CheckSetting &c : kOptionChecks)
@@ -109,15 +112,30 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
     }
 }
 
+void TApp_MEDIAPlayer::KeepPlaylistSettings(TMyIniFile &ini)
+{
+    // The sections the playlist window reads (its bounds, columns, find target, font, find
+    // history), copied into a settings object that belongs to no file.
+    auto kept = std::make_unique<TMyIniFile>(QString());
+    for (const QString &section : {QStringLiteral("Bounds"), QStringLiteral("LIST"), QStringLiteral("VIEW"),
+                                   QStringLiteral("HISTORY_FIIND")}) {
+        if (!ini.SectionExists(section))
+            continue;
+        TMyWStrings lines;
+        ini.ReadSectionLines(section, lines);
+        kept->WriteSectionLines(section, lines);
+    }
+    m_pendingPlaylistSettings = std::move(kept);
+}
+
 void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
 {
     if (BothShiftAndCtrl() || IsChecked(u"actOpt_NotSaveIni"))
         return;
     ini.WriteFormBounds(this);
-    if (App_MEDIAPlaylist) {
-        ini.WriteFormBounds(App_MEDIAPlaylist);
-        App_MEDIAPlaylist->SaveSettings(ini);
-    }
+    // A window closed before the playlist window was made still writes that window's part.
+    ini.WriteFormBounds(PlaylistWindow());
+    App_MEDIAPlaylist->SaveSettings(ini);
     ini.WriteBool(QStringLiteral("LIST"), QStringLiteral("Add"), IsChecked(u"actList_OpenAdd"));
 
     TMyDSPlayer *player = plyMedia();

@@ -1,14 +1,21 @@
 #include "widgets/commanditem.h"
 
-TMyCommandItem::TMyCommandItem(const QString &componentName, QAction *command, QObject *parent)
-    : QAction(parent), m_command(command)
+TMyCommandItem::TMyCommandItem(const QString &componentName, QAction *command, QObject *parent) : QAction(parent)
 {
     setObjectName(componentName);
+    connect(this, &QAction::triggered, this, &TMyCommandItem::Run);
+    SetCommand(command);
+}
+
+void TMyCommandItem::SetCommand(QAction *command)
+{
+    if (m_command)
+        disconnect(m_command, nullptr, this, nullptr);
+    m_command = command;
     if (m_command) {
         connect(m_command, &QAction::changed, this, &TMyCommandItem::Sync);
         connect(m_command, &QObject::destroyed, this, &TMyCommandItem::Sync);
     }
-    connect(this, &QAction::triggered, this, &TMyCommandItem::Run);
     Sync();
 }
 

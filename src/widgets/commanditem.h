@@ -20,6 +20,9 @@ public:
     TMyCommandItem(const QString &componentName, QAction *command, QObject *parent = nullptr);
 
     QAction *Command() const { return m_command; }
+    // Binds the item to another command (one made later than the item, replacing a stand-in);
+    // the item mirrors it from now on.
+    void SetCommand(QAction *command);
 
     // Hidden by the user (menu customisation); independent of the command's visibility.
     bool UserHidden() const { return m_userHidden; }

@@ -112,6 +112,8 @@ protected:
         window->Command(u"actList_ReadTag")->trigger();  // tag reading on
         VideoAreaOf(window.get())->Player()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
         // An idle-priority walk crawls on a busy test machine (its measurements then run out of time).
+        // The walk belongs to the playlist window, made here rather than after the first show.
+        window->PlaylistWindow();
         window->PlayerBinding->TagRefresh()->SetPriority(QThread::NormalPriority);
         return window;
     }
