@@ -62,13 +62,13 @@ struct QueueOrder {
     }
 };
 
-// Lets the user interface breathe during a long search without paying for it on every entry.
+// Lets the user interface breathe during a long search without paying for it on every entry:
+// once as the search begins (what the user did meanwhile is handled at once), then every 20 ms.
 class EventPump {
 public:
-    EventPump() { m_timer.start(); }
     void Pump(bool force = false)
     {
-        if (force || m_timer.elapsed() >= 20) {
+        if (force || !m_timer.isValid() || m_timer.elapsed() >= 20) {
             platform::ProcessEvents();
             m_timer.restart();
         }

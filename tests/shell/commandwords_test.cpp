@@ -9,6 +9,7 @@
 #include "shellint/myfiledialogs.h"
 #include "support/mediafixtures.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,15 +22,6 @@
 #include <optional>
 
 namespace {
-
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "commandwords_test";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
 
 TEST(CommandWords, NearestRate)
 {
@@ -88,11 +80,9 @@ class WordsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME"})
-            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        EnsureApp();
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
+        EnsureTestApp();
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         SetMsgBoxAnswerer([this](const QString &text, const QString &, int flags) {
             m_messages << text;
@@ -102,17 +92,11 @@ protected:
     void TearDown() override
     {
         SetMsgBoxAnswerer(nullptr);
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
     static void Send(TApp_MEDIAPlayer &window, const QString &text) { window.MyMessagePanel1TextChange(nullptr, text); }
 
     TestDir m_runtime, m_home, m_files;
-    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
     QStringList m_messages;
 };
 

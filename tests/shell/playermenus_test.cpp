@@ -7,6 +7,7 @@
 #include "shell/mediaplayer.h"
 #include "shell/playermenus.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "widgets/commanditem.h"
 #include "widgets/menubuilder.h"
 
@@ -23,15 +24,6 @@
 
 namespace {
 
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "playermenus_test";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 class RecordingPlayer : public TApp_MEDIAPlayer {
 public:
     QStringList opened;
@@ -42,12 +34,10 @@ class PlayerMenusTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME", "XDG_CONFIG_HOME"})
-            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.Root()));
-        EnsureApp();
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
+        m_env.SetPath("XDG_CONFIG_HOME", m_home.Root());
+        EnsureTestApp();
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         SetMsgBoxAnswerer([](const QString &, const QString &, int flags) { return DefaultMsgBoxAnswer(flags); });
         window = std::make_unique<RecordingPlayer>();
@@ -56,12 +46,6 @@ protected:
     {
         window.reset();
         SetMsgBoxAnswerer(nullptr);
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
     TMyCommandItem *Item(const char16_t *name) { return qobject_cast<TMyCommandItem *>(window->MenuItem(name)); }
     QStringList Shown(QToolBar *bar)
@@ -74,7 +58,7 @@ protected:
     }
 
     TestDir m_runtime, m_home;
-    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
     std::unique_ptr<RecordingPlayer> window;
 };
 

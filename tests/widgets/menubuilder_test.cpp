@@ -3,6 +3,8 @@
 #include "widgets/commanditem.h"
 #include "widgets/menubuilder.h"
 
+#include "support/testapp.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
@@ -13,18 +15,9 @@
 
 namespace {
 
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "menubuilder_test";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 // A handful of commands as a window would have them.
 struct Commands {
-    int ensured = (EnsureApp(), 0);
+    int ensured = (EnsureTestApp(), 0);
     QWidget window;
     QHash<QString, QAction *> byName;
     QActionGroup *rates = new QActionGroup(&window);
