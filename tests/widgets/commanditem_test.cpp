@@ -95,6 +95,36 @@ TEST(CommandItem, ARadioItemThatIsOnStaysOn)
     EXPECT_TRUE(item20.isChecked());
 }
 
+TEST(CommandItem, AnItemBoundToAnotherCommandFollowsOnlyThatOne)
+{
+    Commands c;
+    // A disabled stand-in first, then the real command made later.
+    QAction standIn(QStringLiteral("ミュート(&M)"));
+    standIn.setEnabled(false);
+    int standInRuns = 0;
+    QObject::connect(&standIn, &QAction::triggered, [&] { ++standInRuns; });
+    TMyCommandItem item(QStringLiteral("mniPlay_Mute"), &standIn);
+    item.SetShowsShortcut(false);
+    EXPECT_FALSE(item.isEnabled());
+
+    item.SetCommand(c.toggle);
+    EXPECT_EQ(item.Command(), c.toggle);
+    EXPECT_TRUE(item.isEnabled());
+    EXPECT_TRUE(item.isCheckable());
+    EXPECT_EQ(item.statusTip(), QStringLiteral("音を消す"));
+    item.trigger();
+    EXPECT_EQ(c.toggleRuns, 1);
+    EXPECT_EQ(standInRuns, 0);
+    EXPECT_TRUE(item.isChecked());
+    // The old command's changes and its end no longer reach the item.
+    standIn.setText(QStringLiteral("古い"));
+    standIn.setVisible(false);
+    EXPECT_EQ(item.text(), QStringLiteral("ミュート(&M)"));
+    EXPECT_TRUE(item.isVisible());
+    c.toggle->setEnabled(false);
+    EXPECT_FALSE(item.isEnabled());
+}
+
 TEST(CommandItem, HidingOneItemLeavesItsTwinAndHoldersOnlyShowTheCaption)
 {
     Commands c;
