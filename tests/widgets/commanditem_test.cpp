@@ -2,6 +2,8 @@
 // hidden one by one.
 #include "widgets/commanditem.h"
 
+#include "support/testapp.h"
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QMenu>
@@ -13,17 +15,8 @@
 
 namespace {
 
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "commanditem_test";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QApplication(argc, argv);
-}
-
 struct Commands {
-    int ensured = (EnsureApp(), 0);
+    int ensured = (EnsureTestApp(), 0);
     QWidget window;
     QAction *toggle = new QAction(QStringLiteral("ミュート(&M)"), &window);
     QActionGroup *group = new QActionGroup(&window);
