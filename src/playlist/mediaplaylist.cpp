@@ -646,6 +646,13 @@ bool TApp_MEDIAPlaylist::GridKeyUp(QKeyEvent *event)
     case Qt::Key_Menu:
         actMenu_PopupPlaylistExecute();
         return true;
+    case Qt::Key_Delete:
+        // The key a desktop list takes for removing what is selected.
+        if (mods != Qt::NoModifier)
+            return false;
+        if (QAction *remove = Command(u"actListEdit_Delete"); remove && remove->isEnabled())
+            remove->trigger();
+        return true;
     case Qt::Key_F3:
         return FindBoxKeyUp(event);
     case Qt::Key_F10:

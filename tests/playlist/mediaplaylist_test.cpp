@@ -190,6 +190,15 @@ TEST_F(PlaylistWindowTest, DeletingPlaysTheEntryAfterTheBlockOrNothing)
         if (!*c.order)
             EXPECT_EQ(player.ItemIndex(), -1);
     }
+
+    // The Delete key on the grid removes the selection; with a modifier it does nothing.
+    player.Playlist()->Clear();
+    Load(Letters(4));
+    window->SelectRows(1, 2);
+    KeyUp(window->celPlaylist, Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(player.Names(), QStringLiteral("a b c d"));
+    KeyUp(window->celPlaylist, Qt::Key_Delete);
+    EXPECT_EQ(player.Names(), QStringLiteral("a d"));
 }
 
 // A block of tens of thousands of entries goes in one pass, however the selection lies.
