@@ -12,6 +12,7 @@
 #include "shell/playerwindowtexts.h"
 #include "shell/videoarea.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "widgets/heldmodifiers.h"
 #include "widgets/mytrackbar.h"
 
@@ -36,17 +37,7 @@ constexpr int kWaitMs = 20000;
 
 class PlayerWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "shell_playerwindow_test";
-        static char *argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            new TMyApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApp<TMyApplication>(); }
 
     void SetUp() override
     {

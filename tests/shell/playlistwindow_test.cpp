@@ -10,6 +10,7 @@
 #include "shell/mediaplayer.h"
 #include "support/mediafixtures.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "widgets/heldmodifiers.h"
 
 #include <QAction>
@@ -30,17 +31,7 @@ constexpr int kWaitMs = 20000;
 
 class PlaylistWindowTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "shell_playlistwindow_test";
-        static char *argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            new TMyApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApp<TMyApplication>(); }
 
     void SetUp() override
     {

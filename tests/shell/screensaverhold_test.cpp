@@ -8,6 +8,7 @@
 #include "support/mediafixtures.h"
 #include "support/privatebus.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,17 +28,7 @@ constexpr char16_t kAllow[] = u"actOpt_AllowScreenSaver";
 
 class ScreenSaverHoldTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "shell_screensaverhold_test";
-        static char *argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            new TMyApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApp<TMyApplication>(); }
 
     void SetUp() override
     {
