@@ -755,26 +755,7 @@ TMyTagValue TagValueOf(TMyLibraryRecord &&r)
 
 TMyTagValue TagValueOf(const TMyLibraryRecord &r)
 {
-    TMyTagValue v;
-    v.FileName = r.FileName;
-    v.FileSize = r.FileSize;
-    v.FileWriteTime = r.FileWriteTime;
-    v.FileCreateTime = r.FileCreateTime;
-    v.MediaLength = r.MediaLength;
-    v.MediaDuration = r.MediaDuration;
-    v.VideoWidth = r.VideoWidth;
-    v.VideoHeight = r.VideoHeight;
-    v.VideoFrameRate = r.VideoFrameRate;
-    v.Artist = r.Artist;
-    v.Album = r.Album;
-    v.AlbumArtist = r.AlbumArtist;
-    v.Composer = r.Composer;
-    v.Conductor = r.Conductor;
-    v.Genre = r.Genre;
-    v.Title = r.Title;
-    v.Track = r.Track;
-    v.Writer = r.Writer;
-    return v;
+    return TagValueOf(TMyLibraryRecord(r));
 }
 
 bool LookupTag(TMyTag *&tag, const QString &fileName)
