@@ -74,9 +74,10 @@ int DurationSecondsNearest(double seconds)
 
 namespace {
 
-// The file facts, media information and text fields that a tag and its record form share.
+// The file facts and media information that a tag and its record form share (the text fields
+// are copied apart: a tag keeps them in a block of their own).
 template <class From>
-void CopyFileFactsAndTexts(TMyCustomTag &to, const From &from)
+void CopyFileFacts(TMyCustomTag &to, const From &from)
 {
     to.SetFileName(from.FileName);
     to.FileSize = from.FileSize;
@@ -160,13 +161,13 @@ bool AllEmpty(const TMyTagTexts &t)
 }
 } // namespace
 
-void TMyCustomTag::SetTexts(const TMyTagTexts &texts)
+void TMyCustomTag::SetTexts(TMyTagTexts texts)
 {
     // No block for texts that are all empty: a tag made from file facts alone stays small.
     if (AllEmpty(texts))
         m_texts.reset();
     else
-        EditTexts() = texts;
+        EditTexts() = std::move(texts);
 }
 
 TMyCustomTag::OpenFile &TMyCustomTag::Open()
@@ -320,7 +321,7 @@ void TMyCustomTag::CopyTextFields(const TMyCustomTag &t)
 
 void TMyCustomTag::Assign(const TMyCustomTag &t)
 {
-    CopyFileFactsAndTexts(*this, t);
+    CopyFileFacts(*this, t);
     CopyTextFields(t);
     TagVersion = t.TagVersion;
     FileFound = t.FileFound;
@@ -329,23 +330,16 @@ void TMyCustomTag::Assign(const TMyCustomTag &t)
 
 void TMyCustomTag::AssignValue(const TMyTagValue &value)
 {
-    CopyFileFactsAndTexts(*this, value);
-    SetTexts(value);
-    TagVersion.clear();
-    FileFound = FileExists(FileName);
-    // A file that is there has its folder; only for a missing one is the folder looked up.
-    FolderFound = FileFound || DirectoryExists(FilePath());
+    AssignValue(TMyTagValue(value));
 }
 
 void TMyCustomTag::AssignValue(TMyTagValue &&value)
 {
-    CopyFileFactsAndTexts(*this, value);
-    if (AllEmpty(value))
-        m_texts.reset();
-    else
-        EditTexts() = std::move(static_cast<TMyTagTexts &>(value));
+    CopyFileFacts(*this, value);
+    SetTexts(std::move(static_cast<TMyTagTexts &>(value)));
     TagVersion.clear();
     FileFound = FileExists(FileName);
+    // A file that is there has its folder; only for a missing one is the folder looked up.
     FolderFound = FileFound || DirectoryExists(FilePath());
 }
 

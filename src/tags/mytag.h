@@ -139,7 +139,7 @@ protected:
     // works on what its owner has already opened.
     void TakeOpenFile(TMyCustomTag &owner);
     void CopyTextFields(const TMyCustomTag &from);
-    void SetTexts(const TMyTagTexts &texts);
+    void SetTexts(TMyTagTexts texts);
 
 private:
     static const TMyTagTexts &EmptyTexts();

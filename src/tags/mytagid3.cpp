@@ -438,14 +438,15 @@ void TMyTagID3::ReadV1()
     };
     m_family = 1;
     m_major = 0;
-    EditTexts().Title = field(3, 30);
-    EditTexts().Artist = field(33, 30);
-    EditTexts().Album = field(63, 30);
-    EditTexts().Year = field(93, 4);
-    EditTexts().Comment = field(97, 30);
-    EditTexts().Genre = QString::number(b[127]);
+    TMyTagTexts &texts = EditTexts();
+    texts.Title = field(3, 30);
+    texts.Artist = field(33, 30);
+    texts.Album = field(63, 30);
+    texts.Year = field(93, 4);
+    texts.Comment = field(97, 30);
+    texts.Genre = QString::number(b[127]);
     if (b[125] == 0 && b[126] != 0) {
-        EditTexts().Track = QString::number(b[126]);
+        texts.Track = QString::number(b[126]);
         m_major = 1;
     }
     TagVersion = QString::asprintf("1.%d", m_major);
