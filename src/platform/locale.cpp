@@ -245,12 +245,14 @@ QString MapString(QStringView text, int flags)
     ThreadLocale &l = Local();
     QString s = text.toString();
     // ASCII text has no marks, no full-width forms and no kana: only the mapping to full width
-    // changes it.
-    const bool ascii = std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; });
+    // changes it (and then it is ASCII no more).
+    bool ascii = std::all_of(s.cbegin(), s.cend(), [](QChar c) { return c.unicode() < 0x80; });
     if ((flags & MapRemoveNonSpace) && !ascii)
         s = Transliterate(l.Get(ThreadLocale::NonSpacing), s);
-    if (flags & MapFullWidth)
+    if (flags & MapFullWidth) {
         s = Transliterate(l.Get(ThreadLocale::ToFull), s);
+        ascii = false;
+    }
     if ((flags & MapHalfWidth) && !ascii)
         s = Transliterate(l.Get(ThreadLocale::ToHalf), s);
     if ((flags & MapKatakana) && !ascii)

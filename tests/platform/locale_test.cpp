@@ -55,6 +55,8 @@ TEST(Locale, Mappings)
         EXPECT_EQ(MapString(ascii, flags), ascii) << flags;
     EXPECT_EQ(MapString(u"12\uFF13", MapHalfWidth), QStringLiteral("123"));
     EXPECT_EQ(MapString(u"A1", MapFullWidth), QStringLiteral("Ａ１"));
+    // The mappings after the one to full width see its full-width result, not the ASCII input.
+    EXPECT_EQ(MapString(u"A1", MapFullWidth | MapHalfWidth), QStringLiteral("A1"));
 }
 
 TEST(AppDirs, DataFolderFollowsTavioHome)
