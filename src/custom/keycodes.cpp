@@ -1,6 +1,7 @@
 #include "custom/keycodes.h"
 
 #include <array>
+#include <initializer_list>
 
 namespace {
 
@@ -10,7 +11,30 @@ struct KeyPair {
     bool Keypad = false;
 };
 
-constexpr std::array kKeys = std::to_array<KeyPair>({
+// A row of the table as written: one pair, or with Count a run of pairs whose codes and Qt keys
+// both count up by one.
+struct KeyRow {
+    quint16 Code;
+    Qt::Key Key;
+    bool Keypad = false;
+    int Count = 1;
+};
+
+template <size_t N>
+constexpr std::array<KeyPair, N> Expand(std::initializer_list<KeyRow> rows)
+{
+    std::array<KeyPair, N> pairs{};
+    size_t n = 0;
+    for (const KeyRow &row : rows) {
+        for (int i = 0; i < row.Count; ++i)
+            pairs[n++] = {quint16(row.Code + i), Qt::Key(row.Key + i), row.Keypad};
+    }
+    if (n != N)
+        throw "the table's size is wrong";
+    return pairs;
+}
+
+constexpr std::array kKeys = Expand<112>({
     {8, Qt::Key_Backspace},
     {9, Qt::Key_Tab},
     {12, Qt::Key_Clear},
@@ -29,32 +53,18 @@ constexpr std::array kKeys = std::to_array<KeyPair>({
     {44, Qt::Key_Print},
     {45, Qt::Key_Insert},
     {46, Qt::Key_Delete},
-    {48, Qt::Key_0}, {49, Qt::Key_1}, {50, Qt::Key_2}, {51, Qt::Key_3}, {52, Qt::Key_4},
-    {53, Qt::Key_5}, {54, Qt::Key_6}, {55, Qt::Key_7}, {56, Qt::Key_8}, {57, Qt::Key_9},
-    {65, Qt::Key_A}, {66, Qt::Key_B}, {67, Qt::Key_C}, {68, Qt::Key_D}, {69, Qt::Key_E},
-    {70, Qt::Key_F}, {71, Qt::Key_G}, {72, Qt::Key_H}, {73, Qt::Key_I}, {74, Qt::Key_J},
-    {75, Qt::Key_K}, {76, Qt::Key_L}, {77, Qt::Key_M}, {78, Qt::Key_N}, {79, Qt::Key_O},
-    {80, Qt::Key_P}, {81, Qt::Key_Q}, {82, Qt::Key_R}, {83, Qt::Key_S}, {84, Qt::Key_T},
-    {85, Qt::Key_U}, {86, Qt::Key_V}, {87, Qt::Key_W}, {88, Qt::Key_X}, {89, Qt::Key_Y},
-    {90, Qt::Key_Z},
+    {.Code = 48, .Key = Qt::Key_0, .Count = 10},
+    {.Code = 65, .Key = Qt::Key_A, .Count = 26},
     {93, Qt::Key_Menu},
     // keypad
-    {0x60, Qt::Key_0, true}, {0x61, Qt::Key_1, true}, {0x62, Qt::Key_2, true},
-    {0x63, Qt::Key_3, true}, {0x64, Qt::Key_4, true}, {0x65, Qt::Key_5, true},
-    {0x66, Qt::Key_6, true}, {0x67, Qt::Key_7, true}, {0x68, Qt::Key_8, true},
-    {0x69, Qt::Key_9, true},
+    {.Code = 0x60, .Key = Qt::Key_0, .Keypad = true, .Count = 10},
     {0x6A, Qt::Key_Asterisk, true},
     {0x6B, Qt::Key_Plus, true},
     {0x6D, Qt::Key_Minus, true},
     {0x6E, Qt::Key_Period, true},
     {0x6F, Qt::Key_Slash, true},
     // F1 to F24
-    {112, Qt::Key_F1}, {113, Qt::Key_F2}, {114, Qt::Key_F3}, {115, Qt::Key_F4},
-    {116, Qt::Key_F5}, {117, Qt::Key_F6}, {118, Qt::Key_F7}, {119, Qt::Key_F8},
-    {120, Qt::Key_F9}, {121, Qt::Key_F10}, {122, Qt::Key_F11}, {123, Qt::Key_F12},
-    {124, Qt::Key_F13}, {125, Qt::Key_F14}, {126, Qt::Key_F15}, {127, Qt::Key_F16},
-    {128, Qt::Key_F17}, {129, Qt::Key_F18}, {130, Qt::Key_F19}, {131, Qt::Key_F20},
-    {132, Qt::Key_F21}, {133, Qt::Key_F22}, {134, Qt::Key_F23}, {135, Qt::Key_F24},
+    {.Code = 112, .Key = Qt::Key_F1, .Count = 24},
     // volume and media keys
     {0xAD, Qt::Key_VolumeMute},
     {0xAE, Qt::Key_VolumeDown},
@@ -106,34 +116,44 @@ constexpr auto kMappedCodes = [] {
     return codes;
 }();
 
-constexpr std::array kAssignableKeys = std::to_array<TMyAssignableKey>({
-    {u"0", 48, u"0"}, {u"1", 49, u"1"}, {u"2", 50, u"2"}, {u"3", 51, u"3"}, {u"4", 52, u"4"},
-    {u"5", 53, u"5"}, {u"6", 54, u"6"}, {u"7", 55, u"7"}, {u"8", 56, u"8"}, {u"9", 57, u"9"},
-    {u"Space", 32, u"ｽﾍﾟｰｽ"},
-    {u"A", 65, u"A"}, {u"B", 66, u"B"}, {u"C", 67, u"C"}, {u"D", 68, u"D"}, {u"E", 69, u"E"},
-    {u"F", 70, u"F"}, {u"G", 71, u"G"}, {u"H", 72, u"H"}, {u"I", 73, u"I"}, {u"J", 74, u"J"},
-    {u"K", 75, u"K"}, {u"L", 76, u"L"}, {u"M", 77, u"M"}, {u"N", 78, u"N"}, {u"O", 79, u"O"},
-    {u"P", 80, u"P"}, {u"Q", 81, u"Q"}, {u"R", 82, u"R"}, {u"S", 83, u"S"}, {u"T", 84, u"T"},
-    {u"U", 85, u"U"}, {u"V", 86, u"V"}, {u"W", 87, u"W"}, {u"X", 88, u"X"}, {u"Y", 89, u"Y"},
-    {u"Z", 90, u"Z"},
-    {u"F1", 112, u"F1"}, {u"F2", 113, u"F2"}, {u"F3", 114, u"F3"}, {u"F4", 115, u"F4"},
-    {u"F5", 116, u"F5"}, {u"F6", 117, u"F6"}, {u"F7", 118, u"F7"}, {u"F8", 119, u"F8"},
-    {u"F9", 120, u"F9"}, {u"F10", 121, u"F10"}, {u"F11", 122, u"F11"}, {u"F12", 123, u"F12"},
-    {u"Enter", 13, u"Enter"},
-    {u"BkSp", 8, u"BS(後退)"},
-    {u"Del", 46, u"Del"},
-    {u"Ins", 45, u"Ins"},
-    {u"Esc", 27, u"Esc"},
-    {u"PgUp", 33, u"PgUp"},
-    {u"PgDn", 34, u"PgDn"},
-    {u"Home", 36, u"Home"},
-    {u"End", 35, u"End"},
-    {u"Left", 37, u"←"},
-    {u"Right", 39, u"→"},
-    {u"Up", 38, u"↑"},
-    {u"Down", 40, u"↓"},
-});
-static_assert(kAssignableKeys.size() == 62);
+// The keys named by their own text: "0" to "9" and "A" to "Z" (a character's code is the key's
+// code), "F1" to "F12".
+constexpr char16_t kCharacterKeys[] = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr char16_t kFunctionKeys[] = u"F1F2F3F4F5F6F7F8F9F10F11F12";
+
+constexpr std::array kAssignableKeys = [] {
+    std::array<TMyAssignableKey, 62> keys{};
+    size_t n = 0;
+    // A display name left out is the key text.
+    const auto add = [&](QStringView text, quint16 code, QStringView display = {}) {
+        keys[n++] = {text, code, display.isEmpty() ? text : display};
+    };
+    const auto characters = [&](qsizetype first, qsizetype count) {
+        for (qsizetype i = first; i < first + count; ++i)
+            add(QStringView(kCharacterKeys + i, 1), quint16(kCharacterKeys[i]));
+    };
+    characters(0, 10);
+    add(u"Space", KeyCode::Space, u"ｽﾍﾟｰｽ");
+    characters(10, 26);
+    for (int i = 0; i < 12; ++i)
+        add(QStringView(kFunctionKeys + (i < 9 ? 2 * i : 18 + 3 * (i - 9)), i < 9 ? 2 : 3), quint16(KeyCode::F1 + i));
+    add(u"Enter", KeyCode::Return);
+    add(u"BkSp", KeyCode::Back, u"BS(後退)");
+    add(u"Del", KeyCode::Delete);
+    add(u"Ins", KeyCode::Insert);
+    add(u"Esc", KeyCode::Escape);
+    add(u"PgUp", KeyCode::PageUp);
+    add(u"PgDn", KeyCode::PageDown);
+    add(u"Home", KeyCode::Home);
+    add(u"End", KeyCode::End);
+    add(u"Left", KeyCode::Left, u"←");
+    add(u"Right", KeyCode::Right, u"→");
+    add(u"Up", KeyCode::Up, u"↑");
+    add(u"Down", KeyCode::Down, u"↓");
+    if (n != keys.size())
+        throw "the table holds 62 keys";
+    return keys;
+}();
 
 Qt::KeyboardModifiers ModifiersOf(quint16 code)
 {
