@@ -31,14 +31,6 @@ constexpr std::array<TMySortCommand, 20> kSortCommands{{
 
 std::span<const TMySortCommand> SortCommands() { return kSortCommands; }
 
-int SortCodeOf(QStringView commandName)
-{
-    for (const TMySortCommand &c : kSortCommands)
-        if (c.Name.compare(commandName, Qt::CaseInsensitive) == 0)
-            return c.Code;
-    return 0;
-}
-
 bool SortNeedsTags(int code)
 {
     switch (code) {

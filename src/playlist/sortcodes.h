@@ -20,9 +20,8 @@ struct TMySortCommand {
 
 // The twenty sort commands in the order of the sort menus (separators between the groups).
 std::span<const TMySortCommand> SortCommands();
-// The code of a sort command, 0 for any other name.
-int SortCodeOf(QStringView commandName);
-// Codes whose keys come from the file itself, not from tags still being read.
+// True for codes whose keys come from tags (maybe still being read), false for those whose keys
+// come from the path or the file itself.
 bool SortNeedsTags(int code);
 // The next sort state: the same code again turns ascending into descending and back; any other
 // code (or after a shuffle, a hand move or a reload) starts ascending.
