@@ -28,6 +28,12 @@ enum class TMyFindTarget {
     Conductor,
 };
 
+// The commands that choose each target, in the order of TMyFindTarget.
+inline constexpr QStringView kFindTargetCommands[] = {
+    u"actFind_FindFileName", u"actFind_FindMediaPath", u"actFind_FindMediaName",
+    u"actFind_FindArtist",   u"actFind_FindAlbum",     u"actFind_FindTitle",
+    u"actFind_FindComposer", u"actFind_FindWriter",    u"actFind_FindConductor"};
+
 // The target text of an entry; false when the target is a tag field and the entry has no tag
 // record (such an entry never matches).
 bool FindTargetText(const TMyWStrings &list, int index, TMyFindTarget target, QString &text);

@@ -26,10 +26,6 @@
 
 namespace {
 
-const QStringView kFindTargetNames[] = {u"actFind_FindFileName", u"actFind_FindMediaPath", u"actFind_FindMediaName",
-                                        u"actFind_FindArtist",   u"actFind_FindAlbum",     u"actFind_FindTitle",
-                                        u"actFind_FindComposer", u"actFind_FindWriter",    u"actFind_FindConductor"};
-
 void RunSort(TMyDSPlaylist &list, int code, bool ascending, int first, int last)
 {
     switch (code) {
@@ -215,15 +211,15 @@ void TApp_MEDIAPlaylist::CreateFindBox()
 
 TMyFindTarget TApp_MEDIAPlaylist::FindTarget() const
 {
-    for (int i = 0; i < 9; ++i)
-        if (IsChecked(kFindTargetNames[i]))
+    for (int i = 0; i < int(std::size(kFindTargetCommands)); ++i)
+        if (IsChecked(kFindTargetCommands[i]))
             return TMyFindTarget(i);
     return TMyFindTarget::MediaName;
 }
 
 void TApp_MEDIAPlaylist::SetFindTarget(TMyFindTarget target)
 {
-    Command(kFindTargetNames[int(target)])->setChecked(true);
+    Command(kFindTargetCommands[int(target)])->setChecked(true);
 }
 
 void TApp_MEDIAPlaylist::FindNext(bool upwards) { FindNext(upwards, CtrlHeld()); }
