@@ -163,8 +163,9 @@ public:
     void mnuPlayListPopup();
     void mnuSortPopup();
     void mnuInfoPopup();
-    // The block move of the eight move commands; d > 0 moves up.
-    void MoveSelection(QStringView command);
+    // The block move of the eight move commands: at most places up (> 0) or down (< 0); a beep
+    // when nothing is selected or the block is already at that end.
+    void MoveSelection(int places);
 
     // --- settings (mediaplaylist_settings.cpp) ---
     void LoadSettings(TMyIniFile &ini);

@@ -24,18 +24,23 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include <limits>
+
 namespace {
 
 // More selected entries than this ask before a property window opens for each.
 constexpr int kPropertyAskAbove = 10;
 
-const QStringView kFindTargets[] = {u"actFind_FindFileName", u"actFind_FindMediaPath", u"actFind_FindMediaName",
-                                    u"actFind_FindArtist",   u"actFind_FindAlbum",     u"actFind_FindTitle",
-                                    u"actFind_FindComposer", u"actFind_FindWriter",    u"actFind_FindConductor"};
-
-const QStringView kMoveCommands[] = {u"actListMove_Up",   u"actListMove_Down",   u"actListMove_10Up",
-                                     u"actListMove_10Down", u"actListMove_100Up", u"actListMove_100Down",
-                                     u"actListMove_Top",  u"actListMove_Bottom"};
+// The move commands and the most places each moves the selected block: up (> 0) or down (< 0).
+struct TMyMoveCommand {
+    QStringView Name;
+    int Places;
+};
+constexpr int kAllTheWay = std::numeric_limits<int>::max();
+constexpr TMyMoveCommand kMoveCommands[] = {
+    {u"actListMove_Up", 1},       {u"actListMove_Down", -1},       {u"actListMove_10Up", 10},
+    {u"actListMove_10Down", -10}, {u"actListMove_100Up", 100},     {u"actListMove_100Down", -100},
+    {u"actListMove_Top", kAllTheWay}, {u"actListMove_Bottom", -kAllTheWay}};
 
 const QStringView kCopyCommands[] = {u"actListEdit_CopyFileName", u"actListEdit_CopyMediaPath",
                                      u"actListEdit_CopyMediaName", u"actListEdit_CopyMainFileName"};
@@ -75,7 +80,7 @@ void TApp_MEDIAPlaylist::CreateCommands()
     Command(u"actDisp_MediaInfo")->setChecked(true);
     auto *targets = new QActionGroup(this);
     targets->setExclusive(true);
-    for (QStringView name : kFindTargets) {
+    for (QStringView name : kFindTargetCommands) {
         QAction *action = Command(name);
         action->setCheckable(true);
         targets->addAction(action);
@@ -94,8 +99,8 @@ void TApp_MEDIAPlaylist::CreateCommands()
     Commands->Attach(u"actListEdit_Delete", [this](QObject *) { actListEdit_DeleteExecute(); });
     Commands->Attach(u"actListEdit_SelectAll", [this](QObject *) { actListEdit_SelectAllExecute(); });
     Commands->Attach(u"actListMove", [this](QObject *) { ToolBar_Move->setVisible(IsChecked(u"actListMove")); });
-    for (QStringView name : kMoveCommands)
-        Commands->Attach(name, [this, name](QObject *) { MoveSelection(name); });
+    for (const TMyMoveCommand &move : kMoveCommands)
+        Commands->Attach(move.Name, [this, places = move.Places](QObject *) { MoveSelection(places); });
     Commands->Attach(u"actPlay_SelPlay", [this](QObject *) { actPlay_SelPlayExecute(); });
     Commands->Attach(u"actPlay_GoToItemIndex", [this](QObject *) { actPlay_GoToItemIndexExecute(); });
     Commands->Attach(u"actDisp_MediaInfo", [this](QObject *) { pnlInfo->setVisible(IsChecked(u"actDisp_MediaInfo")); });
@@ -306,40 +311,17 @@ void TApp_MEDIAPlaylist::actDisp_FontExecute()
 
 // ---- moving ---------------------------------------------------------------------------------------
 
-void TApp_MEDIAPlaylist::MoveSelection(QStringView command)
+void TApp_MEDIAPlaylist::MoveSelection(int places)
 {
     const int count = List()->Count();
     int first = -1, last = -1;
-    if (count == 0 || !SelectedRange(first, last)) {
+    // Nothing selected, or the block is already at the end it would move to.
+    if (count == 0 || !SelectedRange(first, last) || (places > 0 && first == 0) ||
+        (places < 0 && last == count - 1)) {
         platform::Beep();
         return;
     }
-    const int above = first;
-    const int below = count - 1 - last;
-    const bool up = command.endsWith(u"Up") || command == u"actListMove_Top";
-    int d = 0;
-    if (command == u"actListMove_Up")
-        d = 1;
-    else if (command == u"actListMove_10Up")
-        d = std::min(10, above);
-    else if (command == u"actListMove_100Up")
-        d = std::min(100, above);
-    else if (command == u"actListMove_Top")
-        d = above;
-    else if (command == u"actListMove_Down")
-        d = -1;
-    else if (command == u"actListMove_10Down")
-        d = -std::min(10, below);
-    else if (command == u"actListMove_100Down")
-        d = -std::min(100, below);
-    else if (command == u"actListMove_Bottom")
-        d = -below;
-    if ((up && first == 0) || (!up && last == count - 1)) {
-        platform::Beep();
-        return;
-    }
-    if (d == 0)
-        return;
+    const int d = places > 0 ? std::min(places, first) : -std::min(-places, count - 1 - last);
     const int current = CurrentRow();
     StopTagRefresh();
     BeginListUpdate();
@@ -364,8 +346,8 @@ void TApp_MEDIAPlaylist::mnuPlayListPopup()
         Command(name)->setEnabled(has);
     for (QStringView name : kCopyCommands)
         Command(name)->setEnabled(has);
-    for (QStringView name : kMoveCommands)
-        Command(name)->setEnabled(has);
+    for (const TMyMoveCommand &move : kMoveCommands)
+        Command(move.Name)->setEnabled(has);
     Command(u"actPlay_GoToItemIndex")->setEnabled(m_player->ItemIndex() >= 0);
     mnuSortPopup();
     mnuInfoPopup();
