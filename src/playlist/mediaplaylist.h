@@ -11,6 +11,7 @@
 
 #include "playlist/findtext.h"
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <QHash>
 #include <QKeyEvent>
@@ -239,6 +240,7 @@ private:
     QString m_infoValues[4];
     int m_listUpdates = 0;
     int m_wheelRemainder = 0;
+    QElapsedTimer m_tagCaptionClock;  // when the caption last showed the tag walk's progress
     bool m_destroying = false;
     // The modifiers of each key held down in the grid or the find box, as it was pressed.
     QHash<int, Qt::KeyboardModifiers> m_pressModifiers;

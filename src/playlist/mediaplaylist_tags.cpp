@@ -6,8 +6,6 @@
 #include "playlist/playerport.h"
 #include "tags/tagthreads.h"
 
-#include <QElapsedTimer>
-
 namespace {
 
 // The caption follows the walk at most this often (a walk over cached entries reports
@@ -36,9 +34,8 @@ void TApp_MEDIAPlaylist::ShowTagProgress(int index)
 {
     // The refresh has already checked that the entry still names the reported file and given
     // it the tag.
-    static QElapsedTimer since;
-    if (!since.isValid() || since.elapsed() >= kProgressCaptionMs) {
-        since.restart();
+    if (!m_tagCaptionClock.isValid() || m_tagCaptionClock.elapsed() >= kProgressCaptionMs) {
+        m_tagCaptionClock.restart();
         setWindowTitle(TagProgressText(index, List()->Count(), List()->Get(index)));
     }
     Q_EMIT entryTagsChanged(index);
