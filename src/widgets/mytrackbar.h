@@ -24,7 +24,8 @@ struct TrackMetrics {
     int maximum = 0;
 };
 
-// Half the thumb width, rounded up: the thumb's centre is never closer to a channel end.
+// Half the thumb width, rounded down (the right one of the two middle pixels of an even width):
+// the thumb's centre is never closer to a channel end.
 int TrackHalfThumb(const TrackMetrics &m);
 // True when x lies on the channel (horizontally).
 bool TrackInChannel(const TrackMetrics &m, int x);
