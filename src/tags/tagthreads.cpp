@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QMetaObject>
-#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -350,20 +349,6 @@ void TMyTagRefresh::Retire()
     Q_EMIT threadFinished();
 }
 
-void TMyTagRefresh::ReapRetired()
-{
-    std::erase_if(m_retired, [](T_MyInfoUpdate *thread) {
-        if (!thread->isFinished())
-            return false;
-        thread->wait();
-        delete thread;
-        return true;
-    });
-    // A worker posts its end as the last thing it does; its thread ends a moment later.
-    if (!m_retired.empty())
-        QTimer::singleShot(20, this, &TMyTagRefresh::ReapRetired);
-}
-
 void TMyTagRefresh::Join(bool notify)
 {
     T_MyInfoUpdate *thread = m_thread;
@@ -432,8 +417,17 @@ void TMyTagRefresh::WalkComplete(quint64 generation)
 
 void TMyTagRefresh::WorkerDone(quint64 generation)
 {
-    if (!m_retired.empty())
-        ReapRetired();
+    // A worker posts its end as the last thing it does: a retired one is joined now, its thread
+    // ends a moment later.
+    const auto retired = std::find_if(m_retired.begin(), m_retired.end(),
+                                      [generation](T_MyInfoUpdate *t) { return t->Generation() == generation; });
+    if (retired != m_retired.end()) {
+        T_MyInfoUpdate *thread = *retired;
+        m_retired.erase(retired);
+        thread->wait();
+        delete thread;
+        return;
+    }
     if (generation != m_generation || !m_thread)
         return;
     Join(true);

@@ -72,6 +72,7 @@ class T_MyInfoUpdate : public QThread {
 public:
     T_MyInfoUpdate(TMyTagRefresh *owner, quint64 generation, std::vector<TTagWalkItem> items, int busyTimeoutMs);
     void RequestStop() { m_stop.store(true, std::memory_order_relaxed); }
+    quint64 Generation() const { return m_generation; }
     bool StopRequested() const;
 
 protected:
@@ -105,8 +106,8 @@ public:
     // Stops the walk after the entry in hand; reports still on their way are dropped.
     void Stop();
     // Stops the walk without waiting for the entry in hand (a measurement can take seconds):
-    // its reports are dropped from now on and its thread is joined once it has ended, or by
-    // the destructor. For edits of the list that must not hold the window.
+    // its reports are dropped from now on and its thread is joined once its worker has posted
+    // its end, or by the destructor. For edits of the list that must not hold the window.
     void Retire();
     // Walks retired and not yet joined.
     int RetiredCount() const { return int(m_retired.size()); }
@@ -149,8 +150,6 @@ private:
     void WalkComplete(quint64 generation);
     void WorkerDone(quint64 generation);
     void Join(bool notify);
-
-    void ReapRetired();
 
     TMyWStrings *m_list = nullptr;
     T_MyInfoUpdate *m_thread = nullptr;
