@@ -117,9 +117,10 @@ bool SyncFolder(const QString &folder)
     do
         r = ::fsync(fd);
     while (r != 0 && errno == EINTR);
+    const int error = r == 0 ? 0 : errno;  // before close, which may set errno
     ::close(fd);
     // File systems that cannot sync a folder say so; the rename stands all the same.
-    return r == 0 || errno == EINVAL || errno == EROFS;
+    return error == 0 || error == EINVAL || error == EROFS;
 }
 
 bool CommitSaveFile(QSaveFile &file)
