@@ -618,6 +618,8 @@ void CancelPendingOpen()
 
 bool OpenLibraryFile(const QString &fileName)
 {
+    // A first use opening the pending file on another thread finishes before this takes over.
+    QMutexLocker opening(&State().opening);
     CancelPendingOpen();
     return OpenConnection(fileName);
 }
@@ -651,6 +653,9 @@ void CloseConnections()
 
 void CloseLibrary()
 {
+    // Else a first use opening the pending file on another thread could switch the library on
+    // again after this switched it off.
+    QMutexLocker opening(&State().opening);
     CancelPendingOpen();
     CloseConnections();
 }
