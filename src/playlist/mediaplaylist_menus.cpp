@@ -190,38 +190,38 @@ void TApp_MEDIAPlaylist::CreateMenus()
     connect(mnuSort, &QMenu::aboutToShow, this, &TApp_MEDIAPlaylist::mnuSortPopup);
 
     mnuPlayList = NewMenu(QStringLiteral("mnuPlayList"), this);
-    fill(mnuPlayList, kPlayListRows);
-    // The sub-menus hang from their holder items.
-    for (QAction *action : mnuPlayList->actions()) {
-        auto *item = qobject_cast<TMyCommandItem *>(action);
-        if (!item)
+    for (const TMyItemRow &row : kPlayListRows) {
+        if (row.SubMenu.isEmpty()) {
+            fill(mnuPlayList, std::span(&row, 1));
             continue;
-        for (const TMyItemRow &row : kPlayListRows) {
-            if (row.Component != item->objectName() || row.SubMenu.isEmpty())
-                continue;
-            QMenu *sub = NewMenu(row.SubMenu.toString(), mnuPlayList);
-            if (row.Command == u"Action_List_Edit")
-                fill(sub, kListEditRows);
-            else if (row.Command == u"actListMove") {
-                fill(sub, kMoveRows);
-                sub->addAction(NewSeparatorItem(QStringLiteral("Move_Sep1"), sub));
-                auto *toggle = new TMyCommandItem(QStringLiteral("mniPList_ListMoveShow"), Command(u"actListMove"), sub);
-                toggle->SetShowsShortcut(false);
-                sub->addAction(toggle);
-            } else if (row.Command == u"actSort")
-                fillSort(sub, QStringLiteral("mniPSort_"));
-            else if (row.Command == u"actFileCmd")
-                fill(sub, kFileCmdRows);
-            else if (row.Command == u"Action_Search")
-                fill(sub, kSearchRows);
-            if (row.Command.isEmpty()) {
-                // The send-to menu comes with its own component.
-                item->SetOwnCaption(QStringLiteral("送る(&N)"));
-                item->setEnabled(false);
-            }
-            item->SetHolder(true);
-            item->setMenu(sub);
         }
+        // The sub-menus hang from their holder items.
+        auto *item = new TMyCommandItem(row.Component.toString(), row.Command.isEmpty() ? nullptr : Command(row.Command),
+                                        mnuPlayList);
+        item->SetShowsShortcut(false);
+        QMenu *sub = NewMenu(row.SubMenu.toString(), mnuPlayList);
+        if (row.Command == u"Action_List_Edit") {
+            fill(sub, kListEditRows);
+        } else if (row.Command == u"actListMove") {
+            fill(sub, kMoveRows);
+            sub->addAction(NewSeparatorItem(QStringLiteral("Move_Sep1"), sub));
+            auto *toggle = new TMyCommandItem(QStringLiteral("mniPList_ListMoveShow"), Command(u"actListMove"), sub);
+            toggle->SetShowsShortcut(false);
+            sub->addAction(toggle);
+        } else if (row.Command == u"actSort") {
+            fillSort(sub, QStringLiteral("mniPSort_"));
+        } else if (row.Command == u"actFileCmd") {
+            fill(sub, kFileCmdRows);
+        } else if (row.Command == u"Action_Search") {
+            fill(sub, kSearchRows);
+        } else if (row.Command.isEmpty()) {
+            // The send-to menu comes with its own component.
+            item->SetOwnCaption(QStringLiteral("送る(&N)"));
+            item->setEnabled(false);
+        }
+        item->SetHolder(true);
+        item->setMenu(sub);
+        mnuPlayList->addAction(item);
     }
     connect(mnuPlayList, &QMenu::aboutToShow, this, &TApp_MEDIAPlaylist::mnuPlayListPopup);
 

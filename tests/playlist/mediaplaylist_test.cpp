@@ -307,6 +307,35 @@ TEST_F(PlaylistWindowTest, CommandStatesFollowTheListAndTheSelection)
     EXPECT_FALSE(window->Command(u"actListEdit_AppendCursor")->isEnabled());
 }
 
+// The context menu's items keep their component names, and each holder item carries its
+// sub-menu under the name the customisation knows; the send-to place is a disabled holder.
+TEST_F(PlaylistWindowTest, ContextMenuHoldsItsSubMenusUnderTheirNames)
+{
+    QStringList names;
+    QStringList holders;
+    for (QAction *a : window->mnuPlayList->actions()) {
+        names << a->objectName();
+        if (a->menu())
+            holders << a->objectName() + QLatin1Char('>') + a->menu()->objectName();
+    }
+    EXPECT_EQ(names, (QStringList{"mniPList_SelPlay", "mniPList_GoToItemIndex", "mniPList_Sep1", "mniPList_ListEdit",
+                                  "mniPList_ListMove", "mniPList_Sort", "mniPList_Sep2", "mniPList_FileCmd",
+                                  "MenuItem_PSendTo", "mniPSearch", "mniPList_Sep3", "mniPList_Property",
+                                  "mniPList_MediaInfo", "mniPList_Font", "mniPList_Sep4", "mniPList_Player",
+                                  "mniPList_Close"}));
+    EXPECT_EQ(holders, (QStringList{"mniPList_ListEdit>mniPList_ListEditMenu", "mniPList_ListMove>mniPList_ListMoveMenu",
+                                    "mniPList_Sort>mniPList_SortMenu", "mniPList_FileCmd>mniPList_FileCmdMenu",
+                                    "MenuItem_PSendTo>MenuItem_PSendToMenu", "mniPSearch>mniPSearchMenu"}));
+    QAction *sendTo = window->mnuPlayList->actions().at(8);
+    EXPECT_FALSE(sendTo->isEnabled());
+    EXPECT_EQ(sendTo->text(), QStringLiteral("送る(&N)"));
+    const QList<QAction *> moves = window->mnuPlayList->actions().at(4)->menu()->actions();
+    ASSERT_EQ(moves.size(), 10);
+    EXPECT_EQ(moves.first()->objectName(), QStringLiteral("Move_Top"));
+    EXPECT_TRUE(moves.at(8)->isSeparator());
+    EXPECT_EQ(moves.last()->objectName(), QStringLiteral("mniPList_ListMoveShow"));
+}
+
 TEST_F(PlaylistWindowTest, InformationRowsOfTheCurrentEntry)
 {
     TestDir dir;
