@@ -177,7 +177,8 @@ void TApp_MEDIAPlaylist::CreateMenus()
             if (g != group)
                 menu->addAction(NewSeparatorItem(QStringLiteral("%1Sep%2").arg(prefix).arg(g), menu));
             group = g;
-            auto *item = new TMyCommandItem(prefix + sort.Name.mid(7).toString(), Command(sort.Name), menu);
+            // The item is named after the command without its "actSort_".
+            auto *item = new TMyCommandItem(prefix + sort.Name.mid(8).toString(), Command(sort.Name), menu);
             item->SetShowsShortcut(false);
             menu->addAction(item);
         }

@@ -334,6 +334,10 @@ TEST_F(PlaylistWindowTest, ContextMenuHoldsItsSubMenusUnderTheirNames)
     EXPECT_EQ(moves.first()->objectName(), QStringLiteral("Move_Top"));
     EXPECT_TRUE(moves.at(8)->isSeparator());
     EXPECT_EQ(moves.last()->objectName(), QStringLiteral("mniPList_ListMoveShow"));
+    const QList<QAction *> sorts = window->mnuPlayList->actions().at(5)->menu()->actions();
+    EXPECT_EQ(sorts.first()->objectName(), QStringLiteral("mniPSort_Track"));
+    EXPECT_EQ(sorts.last()->objectName(), QStringLiteral("mniPSort_PartOf"));
+    EXPECT_EQ(window->mnuSort->actions().first()->objectName(), QStringLiteral("mniSort_Track"));
 }
 
 TEST_F(PlaylistWindowTest, InformationRowsOfTheCurrentEntry)
