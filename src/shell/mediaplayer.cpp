@@ -55,7 +55,7 @@ TApp_MEDIAPlayer::TApp_MEDIAPlayer(QWidget *parent) : QMainWindow(parent)
         MyMessagePanel1TextChange(sender, text);
     };
     CreateControls();  // the panels around the video area "plyMedia", the bars, the timers
-    PlayerBinding = new TMyPlayerBinding(this, VideoAreaOf(this));
+    PlayerBinding = new TMyPlayerBinding(this, m_videoArea);
     CreateCommands();
     CreateOpening();       // extension lists, dialogs
     CreatePlaylistPort();  // the playlist window itself comes once this window is shown
@@ -177,6 +177,7 @@ void TApp_MEDIAPlayer::CreateControls()
     column->addWidget(pnlInfo);
 
     auto *area = new TMyVideoArea(m_client);  // owns "plyMedia", behind the panels
+    m_videoArea = area;
     column->addWidget(area, 1);
 
     pnlBottom = panel(QStringLiteral("pnlBottom"), m_client);
@@ -301,10 +302,7 @@ void TApp_MEDIAPlayer::HookControlBar()
 
 QMenu *TApp_MEDIAPlayer::MenuNamed(const QString &name) const { return findChild<QMenu *>(name); }
 
-TMyDSPlayer *TApp_MEDIAPlayer::plyMedia() const
-{
-    return VideoAreaOf(const_cast<TApp_MEDIAPlayer *>(this))->Player();
-}
+TMyDSPlayer *TApp_MEDIAPlayer::plyMedia() const { return m_videoArea->Player(); }
 
 void TApp_MEDIAPlayer::CreateCommands()
 {

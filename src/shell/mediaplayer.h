@@ -42,6 +42,7 @@ class TMyPlayerBinding;
 class TApp_MEDIAPlaylist;
 class TMyPlayerPort;
 class TMySaveFileDialog;
+class TMyVideoArea;
 
 class TApp_MEDIAPlayer : public QMainWindow {
     Q_OBJECT
@@ -404,6 +405,7 @@ private:
     int m_lastKeyType = 0;
     int m_lastKey = 0;
     QWidget *m_client = nullptr;
+    TMyVideoArea *m_videoArea = nullptr;  // owns plyMedia, made with the controls
 
     void CreateCommands();
     void CreateOpening();

@@ -95,7 +95,7 @@ bool PanelShown(const QWidget *panel) { return !panel->isHidden() && !panel->pro
 
 } // namespace
 
-QWidget *TApp_MEDIAPlayer::VideoControl() const { return VideoAreaOf(const_cast<TApp_MEDIAPlayer *>(this)); }
+QWidget *TApp_MEDIAPlayer::VideoControl() const { return m_videoArea; }
 
 void TApp_MEDIAPlayer::AttachVideoCommands()
 {

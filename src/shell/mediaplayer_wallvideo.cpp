@@ -130,7 +130,7 @@ void TApp_MEDIAPlayer::TakeVideoBack()
     m_videoHostWindow = 0;
     Timer_VideoOwner->stop();
     TMyDSPlayer *p = plyMedia();
-    p->SetVideoOwner(VideoAreaOf(this)->windowHandle());
+    p->SetVideoOwner(m_videoArea->windowHandle());
     p->LayoutVideoWindow();
 }
 
