@@ -269,9 +269,8 @@ void TApp_MEDIAPlayer::CreateControls()
     menuOn(Label_VideoSize, QStringLiteral("mnuZoom_UpDown"));
     menuOn(pnlTop, QStringLiteral("mnuCustomize_ToolBar"));
     menuOn(pnlBottom, QStringLiteral("mnuCustomize_ToolBar"));
-    // Input over the video area and the information panel is the window's.
-    for (QWidget *w : {static_cast<QWidget *>(area), pnlInfo, static_cast<QWidget *>(lblTime)})
-        w->installEventFilter(this);
+    // Input over the video area and the information panel is the window's: the application's
+    // event filter (installed at the end of the constructor) sees it first.
 }
 
 void TApp_MEDIAPlayer::HookControlBar()
@@ -287,15 +286,14 @@ void TApp_MEDIAPlayer::HookControlBar()
         row->insertWidget(0, ToolBar_Play);
         ToolBar_Play->setMovable(false);
         ToolBar_Play->show();
-        // Holding the left button on a frame button repeats the step.
+        // Holding the left button on a frame button repeats the step (the application's event
+        // filter reads the mark).
         for (QAction *item : ToolBar_Play->actions()) {
             const QString name = item->objectName();
             if (name != QLatin1String("btnPlay_FrameBack") && name != QLatin1String("btnPlay_FrameNext"))
                 continue;
-            if (QWidget *button = ToolBar_Play->widgetForAction(item)) {
+            if (QWidget *button = ToolBar_Play->widgetForAction(item))
                 button->setProperty("FrameDirection", name.endsWith(QLatin1String("Back")) ? -1 : 1);
-                button->installEventFilter(this);
-            }
         }
     }
 }
