@@ -12,6 +12,7 @@
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
 #include "shell/busycount.h"
+#include "shell/commandwords.h"
 #include "shell/paneltexts.h"
 #include "shell/playerbinding.h"
 #include "shell/playerwindowtexts.h"
@@ -41,12 +42,6 @@ QString &PropertyProgramSetting()
     return program;
 }
 
-// The rate commands in the rate menu's order (the index is each command's tag).
-constexpr const char16_t *kRateCommands[] = {
-    u"actPlay_Rate_100", u"actPlay_Rate_50", u"actPlay_Rate_20", u"actPlay_Rate_17", u"actPlay_Rate_15",
-    u"actPlay_Rate_13",  u"actPlay_Rate_11", u"actPlay_Rate_10", u"actPlay_Rate_09", u"actPlay_Rate_08",
-    u"actPlay_Rate_07",  u"actPlay_Rate_06", u"actPlay_Rate_05", u"actPlay_Rate_01",
-};
 constexpr const char16_t *kRepeatCommands[] = {u"actPlay_RepeatAll", u"actPlay_RepeatOne", u"actPlay_RepeatAB"};
 
 void ReleaseMouseCapture()
@@ -114,8 +109,9 @@ void TApp_MEDIAPlayer::AttachTransportCommands()
     });
     on(u"actPlay_Volume", [this] { ShowOrHideBars(); });
     on(u"actPlay_Balance", [this] { ShowOrHideBars(); });
-    for (const char16_t *name : kRateCommands)
-        Commands->Attach(name, [this](QObject *sender) { RateExecute(sender); });
+    // The rate commands in the rate menu's order (the index is each command's tag).
+    for (int i = 0; i < RateCommandCount(); ++i)
+        Commands->Attach(RateCommandName(i), [this](QObject *sender) { RateExecute(sender); });
     // The holders only open their menus.
     on(u"actPlay_Rate", [this] {
         if (QMenu *m = MenuNamed(QStringLiteral("mnuPlay_Rate")))
@@ -182,10 +178,10 @@ void TApp_MEDIAPlayer::RateExecute(QObject *sender)
     // A rate command chosen sets the index; no sender re-applies the current one.
     if (auto *chosen = qobject_cast<QAction *>(sender)) {
         const int index = chosen->data().toInt();
-        if (index >= 0 && index < int(std::size(kRateCommands)))
+        if (index >= 0 && index < RateCommandCount())
             RateIndex = index;
     }
-    QAction *action = Command(kRateCommands[RateIndex]);
+    QAction *action = Command(RateCommandName(RateIndex));
     action->setChecked(true);  // the rate menus' items follow their command
     if (QMenu *menu = MenuNamed(QStringLiteral("mnuPlay_Rate")))
         menu->setProperty("Tag", RateIndex);
@@ -193,7 +189,7 @@ void TApp_MEDIAPlayer::RateExecute(QObject *sender)
     holder->setIcon(action->icon());
     if (const TMyCommandDef *def = Commands->Definition(action))
         holder->setProperty("ImageIndex", def->ImageIndex);
-    plyMedia()->SetRate(action->text().remove(QLatin1Char('&')).toDouble());
+    plyMedia()->SetRate(RateOfCommand(RateIndex));
     ReleaseMouseCapture();
 }
 
