@@ -273,9 +273,7 @@ void TApp_MEDIAPlayer::SystemSuspend()
     TMyDSPlayer *p = plyMedia();
     if (!p->IsOpen())
         return;
-    p->Pause();
-    SavedIndex = p->ItemIndex;
-    SavedPosition = p->Position();
+    SaveResumePoint();
     p->Close();
     if (p->WallVideo)
         p->StopWallVideo();
