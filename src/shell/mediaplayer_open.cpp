@@ -233,7 +233,6 @@ void TApp_MEDIAPlayer::OpenPaths(const QStringList &given, bool recordHistory)
             MsgBoxInfo(QStringLiteral("取得するファイルがありませんでした"));
     }
 
-    Timer_GetFile->stop();
     PlaylistListLoaded();  // the caption of the current entry, the list shown; the tag work resumes
 }
 
@@ -293,10 +292,8 @@ void TApp_MEDIAPlayer::Action_FileOpenThisFolderExecute(QObject *sender)
         base += QLatin1Char('/');
     QStringList files;
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Unsorted);
-    for (const QString &name : names) {
+    for (const QString &name : names)
         files << base + name;
-        platform::ProcessEvents();
-    }
     OpenPaths(files, false);
 }
 
@@ -329,9 +326,7 @@ void TApp_MEDIAPlayer::OpenFolderHistory(const QString &path)
 
 void TApp_MEDIAPlayer::OpenThisFolderHistory(const QString &path)
 {
-    HistoryOpenThisFolder.AddHistory(path);
-    Q_EMIT historiesChanged();
-    OpenThisFolderOnly({path});
+    OpenThisFolderOnly({path});  // which moves the folder to the top of its history
 }
 
 void TApp_MEDIAPlayer::Action_FileSaveAsExecute(QObject *sender)
