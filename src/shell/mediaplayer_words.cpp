@@ -352,15 +352,13 @@ void TApp_MEDIAPlayer::PropertyEndWrite(const QString &path)
 
 void TApp_MEDIAPlayer::SetVolumePosition(int position)
 {
-    if (auto *bar = findChild<TMyTrackBar *>(QStringLiteral("barVolume")))
-        bar->setValue(position);
+    barVolume->setValue(position);
     if (!IsChecked(u"actPlay_Mute"))
         plyMedia()->SetVolume(position);
 }
 
 void TApp_MEDIAPlayer::SetBalancePosition(int position)
 {
-    if (auto *bar = findChild<TMyTrackBar *>(QStringLiteral("barBalance")))
-        bar->setValue(position);
+    barBalance->setValue(position);
     plyMedia()->SetBalance(position);
 }
