@@ -62,7 +62,6 @@ TMyPlayerBinding::~TMyPlayerBinding()
     if (!m_area)
         return;
     m_area->OnListReplacing = nullptr;
-    m_area->OnListLoaded = nullptr;
 }
 
 void TMyPlayerBinding::SetTagWork(TApp_MEDIAPlaylist *playlist)

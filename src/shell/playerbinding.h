@@ -15,7 +15,6 @@
 #include <functional>
 
 class QMainWindow;
-class TMyDirectShowPlayer;
 class TMyDSPlayer;
 class TMyTagRefresh;
 class TApp_MEDIAPlaylist;

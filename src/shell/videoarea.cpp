@@ -31,7 +31,6 @@ TMyVideoArea::~TMyVideoArea()
     if (OnListReplacing)
         OnListReplacing();
     OnListReplacing = nullptr;
-    OnListLoaded = nullptr;
     delete m_player;
     m_player = nullptr;
 }

@@ -2,7 +2,6 @@
 // The main window's video area: the surface the playback component ("plyMedia") draws its video
 // into. It owns the component.
 
-#include <QStringList>
 #include <QWidget>
 
 #include <functional>
@@ -18,12 +17,9 @@ public:
 
     TMyDSPlayer *Player() const { return m_player; }
 
-    // Around the playlist's life: OnListReplacing runs before an opening changes the list and
-    // before the player and its list are destroyed (background work over the list stops there);
-    // OnListLoaded runs once an opening has filled the list. The window installs the player's
-    // own events.
+    // Runs before the player and its list are destroyed (background work over the list stops
+    // there). The window installs the player's own events.
     std::function<void()> OnListReplacing;
-    std::function<void()> OnListLoaded;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
