@@ -1,28 +1,12 @@
 // A command line of many quoted paths forwarded to the player's panel (openings stubbed): the
 // dispatch is linear in the number of arguments.
+#include "benchapp.h"
 #include "shell/appinfo.h"
 #include "shell/mediaplayer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QTemporaryDir>
-
 namespace {
-
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "commandwords_bench";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QTemporaryDir home;
-        qputenv("TAVIO_HOME", QFile::encodeName(home.path()));
-        new QApplication(argc, argv);
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
-    }
-}
 
 class CountingWindow : public TApp_MEDIAPlayer {
 public:
@@ -34,7 +18,7 @@ protected:
 
 void BM_ForwardedPaths(benchmark::State &state)
 {
-    EnsureApp();
+    EnsureBenchApp<TApp_MEDIAPlayer>();
     CountingWindow window;
     QString line;
     for (int i = 0; i < state.range(0); ++i)

@@ -14,17 +14,15 @@ namespace {
 
 void BM_FolderSearchNatural(benchmark::State &state)
 {
-    Tree &tree = TheTree();
-    if (!tree.ok) {
-        state.SkipWithError("could not make the tree");
+    const Tree *tree = TreeOrSkip(state);
+    if (!tree)
         return;
-    }
     qint64 found = 0;
     for (auto _ : state) {
         TMyFileStrings list;
         list.SetAllowedExtensions({QStringLiteral(".mp3"), QStringLiteral(".ogg"), QStringLiteral(".flac"),
                                    QStringLiteral(".wav"), QStringLiteral(".m4a"), QStringLiteral(".wma")});
-        list.SearchTarget(tree.root + u'/');
+        list.SearchTarget(tree->root + u'/');
         found = list.Count();
         benchmark::DoNotOptimize(found);
     }
@@ -35,16 +33,14 @@ BENCHMARK(BM_FolderSearchNatural)->Unit(benchmark::kMillisecond)->Iterations(3);
 // The same tree through find and sort -V, joined by a pipe (no shell).
 void BM_FindSortV(benchmark::State &state)
 {
-    Tree &tree = TheTree();
-    if (!tree.ok) {
-        state.SkipWithError("could not make the tree");
+    const Tree *tree = TreeOrSkip(state);
+    if (!tree)
         return;
-    }
     qint64 bytes = 0;
     for (auto _ : state) {
         QProcess find, sort;
         find.setStandardOutputProcess(&sort);
-        find.start(QStringLiteral("find"), {tree.root, QStringLiteral("-type"), QStringLiteral("f")});
+        find.start(QStringLiteral("find"), {tree->root, QStringLiteral("-type"), QStringLiteral("f")});
         sort.start(QStringLiteral("sort"), {QStringLiteral("-V")});
         find.waitForFinished(-1);
         sort.waitForFinished(-1);

@@ -3,6 +3,8 @@
 // (TMPDIR; on a slow disk point it at a tmpfs): numbered names in several notations, one file
 // in ten with an extension the media filters refuse.
 
+#include <benchmark/benchmark.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,3 +52,12 @@ inline Tree &TheTree()
     return tree;
 }
 
+// The tree, or null (the bench is skipped with an error) when it could not be made.
+inline Tree *TreeOrSkip(benchmark::State &state)
+{
+    Tree &tree = TheTree();
+    if (tree.ok)
+        return &tree;
+    state.SkipWithError("could not make the tree");
+    return nullptr;
+}

@@ -2,6 +2,7 @@
 // first entry is an empty file, so the player's opening fails at once), beside the bare media
 // list search of the same tree with the same filters in the same run: what the window adds is
 // the progress counter, the history, the entries' serials and the start of playback.
+#include "benchapp.h"
 #include "engine/dsplayer.h"
 #include "musictree.h"
 #include "shell/appinfo.h"
@@ -10,39 +11,20 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-
 namespace {
-
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "openpaths_bench";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QTemporaryDir home;
-        qputenv("TAVIO_HOME", QFile::encodeName(home.path()));
-        new QApplication(argc, argv);
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
-        SetMsgBoxAnswerer([](const QString &, const QString &, int) { return int(IDCANCEL); });
-    }
-}
 
 void BM_MediaListSearch(benchmark::State &state)
 {
-    Tree &tree = TheTree();
-    if (!tree.ok) {
-        state.SkipWithError("could not make the tree");
+    const Tree *tree = TreeOrSkip(state);
+    if (!tree)
         return;
-    }
     qint64 found = 0;
     for (auto _ : state) {
         TMyMediaStrings list;
         list.SetAllowedExtensions(DefaultAllowedExtensions());
         list.SetDeniedExtensions(ExcludedExtensions());
         list.CheckExists = false;
-        list.SearchTarget(tree.root);
+        list.SearchTarget(tree->root);
         found = list.Count();
         benchmark::DoNotOptimize(found);
     }
@@ -52,16 +34,15 @@ BENCHMARK(BM_MediaListSearch)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_OpenPaths(benchmark::State &state)
 {
-    Tree &tree = TheTree();
-    if (!tree.ok) {
-        state.SkipWithError("could not make the tree");
+    const Tree *tree = TreeOrSkip(state);
+    if (!tree)
         return;
-    }
-    EnsureApp();
+    EnsureBenchApp<TApp_MEDIAPlayer>();
+    SetMsgBoxAnswerer([](const QString &, const QString &, int) { return int(IDCANCEL); });
     TApp_MEDIAPlayer window;
     qint64 found = 0;
     for (auto _ : state) {
-        window.OpenPaths({tree.root}, true);
+        window.OpenPaths({tree->root}, true);
         state.PauseTiming();
         found = window.plyMedia()->EntryCount();
         window.plyMedia()->Unload();

@@ -1,9 +1,9 @@
 // The player window offscreen: creating it (target: well under 100 ms), and one tick of the time
 // display and of the seek bar timer with a clip open (target: well under 0.1 ms).
+#include "benchapp.h"
 #include "engine/dsplayer.h"
 #include "shell/mediaplayer.h"
 
-#include <QApplication>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -14,23 +14,6 @@
 #include <memory>
 
 namespace {
-
-QApplication &App()
-{
-    static int argc = 1;
-    static char name[] = "playerwindow_bench";
-    static char *argv[] = {name, nullptr};
-    static QApplication *app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static QTemporaryDir home, runtime;
-        qputenv("TAVIO_HOME", QFile::encodeName(home.path()));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        auto *a = new QApplication(argc, argv);
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
-        return a;
-    }();
-    return *app;
-}
 
 QString Clip()
 {
@@ -49,7 +32,7 @@ QString Clip()
 
 void BM_CreatePlayerWindow(benchmark::State &state)
 {
-    App();
+    EnsureBenchApp<TApp_MEDIAPlayer>();
     for (auto _ : state) {
         auto window = std::make_unique<TApp_MEDIAPlayer>();
         benchmark::DoNotOptimize(window.get());
@@ -61,7 +44,7 @@ struct OpenWindow {
     std::unique_ptr<TApp_MEDIAPlayer> window;
     OpenWindow()
     {
-        App();
+        EnsureBenchApp<TApp_MEDIAPlayer>();
         window = std::make_unique<TApp_MEDIAPlayer>();
         window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
         window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(Clip()));

@@ -2,12 +2,12 @@
 // its first paint, paging and jumping to the end, sorting by title, a find that matches nothing
 // over the whole paths, deleting and moving a block of 50,000, and what the window adds to the
 // list's memory.
+#include "benchapp.h"
 #include "engine/dsplayer.h"
 #include "playlist/mediaplaylist.h"
 #include "playlist/playerport.h"
 #include "tags/mytag.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -43,17 +43,6 @@ public:
     int busy = 0;
 };
 
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "playlistwindow_bench";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
-
 void Fill(TMyDSPlaylist &list, int count)
 {
     list.SetCapacity(count);
@@ -83,7 +72,7 @@ struct Fixture {
     std::unique_ptr<TApp_MEDIAPlaylist> window;
     Fixture()
     {
-        EnsureApp();
+        EnsureBenchApp();
         Fill(*player.Playlist(), kEntries);
         window = std::make_unique<TApp_MEDIAPlaylist>(&player);
         window->Confirm = [](const QString &) { return true; };
@@ -97,7 +86,7 @@ struct Fixture {
 
 void BM_ShowAndFirstPaint(benchmark::State &state)
 {
-    EnsureApp();
+    EnsureBenchApp();
     BenchPlayer player;
     Fill(*player.Playlist(), kEntries);
     for (auto _ : state) {
@@ -149,7 +138,7 @@ BENCHMARK(BM_FindNothingInWholePaths)->Unit(benchmark::kMillisecond)->Iterations
 
 void BM_DeleteBlockOf50000(benchmark::State &state)
 {
-    EnsureApp();
+    EnsureBenchApp();
     for (auto _ : state) {
         state.PauseTiming();
         Fixture f;
@@ -179,7 +168,7 @@ BENCHMARK(BM_MoveBlockOf50000ToTheBottom)->Unit(benchmark::kMillisecond)->Iterat
 // less the list alone).
 void BM_WindowBytesPerEntry(benchmark::State &state)
 {
-    EnsureApp();
+    EnsureBenchApp();
     BenchPlayer player;
     Fill(*player.Playlist(), kEntries);
     for (auto _ : state) {
