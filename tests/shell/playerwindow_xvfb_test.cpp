@@ -4,7 +4,7 @@
 #include "engine/mediafixtures.h"
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
-#include "support/tempdir.h"
+#include "support/playerhome.h"
 #include "widgets/mytrackbar.h"
 
 #include <QApplication>
@@ -34,12 +34,9 @@ protected:
     {
         if (!g_haveDisplay)
             GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
     }
 
-    TestDir m_runtime, m_home;
+    PlayerTestHome m_home;
 };
 
 TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)

@@ -4,7 +4,7 @@
 #include "engine/mediafixtures.h"
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
-#include "support/tempdir.h"
+#include "support/playerhome.h"
 
 #include <QApplication>
 #include <QImage>
@@ -30,9 +30,6 @@ protected:
     {
         if (!g_haveDisplay)
             GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
     }
 
     static QRgb PixelAt(QWidget *widget, int x, int y)
@@ -41,7 +38,7 @@ protected:
         return image.isNull() ? 0 : image.pixel(0, 0);
     }
 
-    TestDir m_runtime, m_home;
+    PlayerTestHome m_home;
 };
 
 TEST_F(VideoAreaXvfbTest, AClipOpenedInTheMainWindowShowsInsideTheVideoBox)
