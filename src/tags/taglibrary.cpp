@@ -285,7 +285,9 @@ bool TMyTagLibrary::MoveAside()
 bool TMyTagLibrary::OpenFile(bool recoverCorrupt, int busyTimeoutMs)
 {
     int rc = OpenAndPrepare(busyTimeoutMs);
-    if (rc != SQLITE_OK && recoverCorrupt && IsDamaged(rc)) {
+    // An I/O error too is looked at again under the lock: it is what a player gets whose damaged
+    // file another player has just moved aside (with its journal) while it was reading it.
+    if (rc != SQLITE_OK && recoverCorrupt && (IsDamaged(rc) || (rc & 0xff) == SQLITE_IOERR)) {
         QString reason = m_lastError;
         Close();
         // Players started together all find the damaged file. One at a time looks again and moves
