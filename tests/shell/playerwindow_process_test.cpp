@@ -5,11 +5,12 @@
 #include "platform/messagepanel.h"
 #include "shell/appinfo.h"
 #include "shell/mediaplayer.h"
-#include "support/tempdir.h"
+#include "support/peerprocess.h"
+#include "support/playerhome.h"
+#include "support/testapp.h"
 
 #include <QApplication>
 #include <QAction>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QtTest/QTest>
 
@@ -20,19 +21,6 @@
 namespace {
 
 const QString kExe = QStringLiteral(TAVIO_EXECUTABLE);
-
-bool WaitUntil(const std::function<bool()> &pred, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        platform::ServePanels(10);
-    }
-    return true;
-}
 
 QList<platform::PanelEntry> LivePanels(const QString &cls)
 {
@@ -45,23 +33,10 @@ QList<platform::PanelEntry> LivePanels(const QString &cls)
 
 class PlayerWindowProcessTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "shell_playerwindow_process_test";
-        static char *argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            new QApplication(argc, argv);
-        }
-    }
+    static void SetUpTestSuite() { EnsureTestApp(); }
     void SetUp() override
     {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        qputenv("TAVIO_MSGBOX_LOG", QFile::encodeName(m_home.Path(QStringLiteral("boxes.log"))));
-        TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
+        m_home.env.SetPath("TAVIO_MSGBOX_LOG", m_home.home.Path(QStringLiteral("boxes.log")));
         SetMsgBoxAnswerer([](const QString &, const QString &, int flags) { return DefaultMsgBoxAnswer(flags); });
     }
     void TearDown() override
@@ -70,9 +45,8 @@ protected:
             if (auto id = platform::QueryPanel(e.handle, 2000); id && id->processId != QCoreApplication::applicationPid())
                 ::kill(pid_t(id->processId), SIGKILL);
         SetMsgBoxAnswerer({});
-        qunsetenv("TAVIO_MSGBOX_LOG");
     }
-    TestDir m_runtime, m_home;
+    PlayerTestHome m_home;
 };
 
 TEST_F(PlayerWindowProcessTest, PropertyCommandStartsOnePropertyProcess)
@@ -86,7 +60,7 @@ TEST_F(PlayerWindowProcessTest, PropertyCommandStartsOnePropertyProcess)
     ASSERT_TRUE(window.plyMedia()->IsOpen());
     ASSERT_TRUE(window.Command(u"Action_FileProperty")->isEnabled());
     window.Command(u"Action_FileProperty")->trigger();
-    ASSERT_TRUE(WaitUntil([] { return LivePanels(QStringLiteral("TApp_MediaProperty")).size() == 1; }, 20000));
+    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MediaProperty")).size() == 1; }, 20000));
     QTest::qWait(300);
     const auto panels = LivePanels(QStringLiteral("TApp_MediaProperty"));
     ASSERT_EQ(panels.size(), 1);
@@ -104,14 +78,14 @@ TEST_F(PlayerWindowProcessTest, ClosingWhilePlayingEndsCleanly)
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(kExe, {clip});
     ASSERT_TRUE(p.waitForStarted());
-    ASSERT_TRUE(WaitUntil([] { return LivePanels(QStringLiteral("TApp_MEDIAPlayer")).size() == 1; }, 20000));
+    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MEDIAPlayer")).size() == 1; }, 20000));
     QTest::qWait(1500);  // well into the three-second clip
     ::kill(pid_t(p.processId()), SIGTERM);  // closes the window the way the user does
     ASSERT_TRUE(p.waitForFinished(15000)) << p.readAll().toStdString();
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << p.readAll().toStdString();
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(LivePanels(QStringLiteral("TApp_MEDIAPlayer")).isEmpty());
-    EXPECT_EQ(TestDir::Read(m_home.Path(QStringLiteral("boxes.log"))), QByteArray());  // it played: no question
+    EXPECT_EQ(TestDir::Read(m_home.home.Path(QStringLiteral("boxes.log"))), QByteArray());  // it played: no question
 }
 
 } // namespace

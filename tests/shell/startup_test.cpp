@@ -10,6 +10,7 @@
 #include "support/mediafixtures.h"
 #include "support/peerprocess.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 
 #include <QApplication>
 #include <QDir>
@@ -37,32 +38,6 @@ namespace {
 
 const QString kExe = QStringLiteral(TAVIO_EXECUTABLE);
 const QString kPeer = QStringLiteral(TAVIO_PANEL_PEER);
-
-void EnsureApp()
-{
-    static int argc = 1;
-    static char name[] = "startup_test";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        new QApplication(argc, argv);
-    }
-}
-
-// Lets events and panel texts of this process run until pred() holds or the time is up.
-bool WaitUntil(const std::function<bool()> &pred, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!pred()) {
-        if (clock.elapsed() > ms)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        platform::ServePanels(10);
-    }
-    return true;
-}
 
 QString Utf8(const QByteArray &bytes) { return QString::fromUtf8(bytes); }
 
@@ -103,12 +78,10 @@ class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME", "TAVIO_MSGBOX_LOG"})
-            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(RuntimeRoot()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        qputenv("TAVIO_MSGBOX_LOG", QFile::encodeName(LogPath()));
-        EnsureApp();
+        m_env.SetPath("XDG_RUNTIME_DIR", RuntimeRoot());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
+        m_env.SetPath("TAVIO_MSGBOX_LOG", LogPath());
+        EnsureTestApp();
         SetMsgBoxAnswerer([this](const QString &text, const QString &caption, int flags) {
             m_ownMessages << caption + QLatin1Char('\t') + text;
             return DefaultMsgBoxAnswer(flags);
@@ -141,16 +114,10 @@ protected:
         // Sub-players notice their player is gone within a second; let them end, also one
         // that was still starting, before their folder goes.
         if (!m_running.empty())
-            WaitUntil([] { return false; }, 800);
+            WaitServingPanels([] { return false; }, 800);
         m_running.clear();
-        WaitUntil([] { return platform::ListPanels(QStringLiteral("TApp_MEDIAPlayerSubForm")).isEmpty(); }, 4000);
+        WaitServingPanels([] { return platform::ListPanels(QStringLiteral("TApp_MEDIAPlayerSubForm")).isEmpty(); }, 4000);
         SetMsgBoxAnswerer(nullptr);
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
 
     QString LogPath() const { return m_home.Path(QStringLiteral("messages.log")); }
@@ -186,7 +153,7 @@ protected:
         Run run;
         if (!p.waitForStarted())
             return run;
-        run.finished = WaitUntil([&] { return p.waitForFinished(5); }, timeoutMs);
+        run.finished = WaitServingPanels([&] { return p.waitForFinished(5); }, timeoutMs);
         run.endedAtMs = m_since.elapsed();
         if (run.finished && p.exitStatus() == QProcess::NormalExit)
             run.exitCode = p.exitCode();
@@ -209,7 +176,7 @@ protected:
     QList<platform::PanelEntry> WaitPanels(const QString &cls, int count, int ms = 15000)
     {
         QList<platform::PanelEntry> live;
-        WaitUntil(
+        WaitServingPanels(
             [&] {
                 live.clear();
                 for (const auto &e : platform::ListPanels(cls))
@@ -224,7 +191,7 @@ protected:
     mutable QString m_runtimeRoot;
     TestDir m_home;
     TestDir m_work;
-    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
     QStringList m_ownMessages;
     std::vector<std::unique_ptr<QProcess>> m_running;
     QElapsedTimer m_since = [] {
@@ -275,7 +242,7 @@ TEST(PanelTexts, PathsAndFreeTextStayOneArgument)
 
 TEST(MsgBoxFamily, CaptionsButtonsAndAnswers)
 {
-    EnsureApp();
+    EnsureTestApp();
     SetMsgBoxAnswerer(nullptr);
     const QString text = QStringLiteral("一行目\r二行目");
     const QString yes = QStringLiteral("はい(&Y)"), no = QStringLiteral("いいえ(&N)"),
@@ -503,10 +470,10 @@ TEST_F(StartupTest, SecondStartWaitsForAPlayerThatIsStillStarting)
     second.setProcessChannelMode(QProcess::ForwardedChannels);
     second.start(kExe, {QStringLiteral("/m/a.mp3")});
     ASSERT_TRUE(second.waitForStarted());
-    WaitUntil([] { return false; }, 1000);
+    WaitServingPanels([] { return false; }, 1000);
     player = std::make_unique<platform::PanelEndpoint>(QStringLiteral("TApp_MEDIAPlayer"));
     player->SetTextHandler([&](const QString &text) { received << text; });
-    ASSERT_TRUE(WaitUntil([&] { return second.waitForFinished(5); }, 20000));
+    ASSERT_TRUE(WaitServingPanels([&] { return second.waitForFinished(5); }, 20000));
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(received, QStringList{QStringLiteral("/m/a.mp3")});
     EXPECT_TRUE(Messages().isEmpty());
@@ -557,10 +524,10 @@ TEST_F(StartupTest, SubPlayerEndsWithinASecondOfItsPlayerBeingKilled)
     QElapsedTimer clock;
     clock.start();
     // Only the file is watched: looking at the panel would do the sub-player's work for it.
-    const bool gone = WaitUntil([&] { return !QFileInfo::exists(subs[0].path); }, 5000);
+    const bool gone = WaitServingPanels([&] { return !QFileInfo::exists(subs[0].path); }, 5000);
     EXPECT_TRUE(gone);
     EXPECT_LT(clock.elapsed(), 2500);
-    EXPECT_TRUE(WaitUntil([&] { return ProcessGone(sub->processId); }, 3000));
+    EXPECT_TRUE(WaitServingPanels([&] { return ProcessGone(sub->processId); }, 3000));
 }
 
 TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
@@ -598,11 +565,11 @@ TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
             ASSERT_EQ(subs.size(), 1);
         }
         if (c.cls == QStringLiteral("TApp_MEDIAPlayerSubForm")) {
-            ASSERT_TRUE(WaitUntil([&] { return !answers.isEmpty(); }, 10000));
+            ASSERT_TRUE(WaitServingPanels([&] { return !answers.isEmpty(); }, 10000));
         }
 
         ::kill(pid_t(p->processId()), c.signal);
-        ASSERT_TRUE(WaitUntil([&] { return p->waitForFinished(5); }, 10000));
+        ASSERT_TRUE(WaitServingPanels([&] { return p->waitForFinished(5); }, 10000));
         EXPECT_EQ(p->exitStatus(), QProcess::NormalExit);
         EXPECT_EQ(p->exitCode(), 0);
         // Closed, not killed: the panel file went with the window (only the file is looked at;
@@ -610,7 +577,7 @@ TEST_F(StartupTest, TerminationSignalClosesTheWindowsAndRemovesTheirPanels)
         EXPECT_FALSE(QFileInfo::exists(own[0].path));
         EXPECT_FALSE(platform::InstanceLockHeld(InstanceMutexName()));
         for (const auto &sub : subs)
-            EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(sub.path); }, 4000));
+            EXPECT_TRUE(WaitServingPanels([&] { return !QFileInfo::exists(sub.path); }, 4000));
     }
     EXPECT_TRUE(Messages().isEmpty()) << Messages().toStdString();
 }
@@ -619,7 +586,7 @@ TEST_F(StartupTest, SubPlayerHandshakeAndRestart)
 {
     TApp_MEDIAPlayer::SetSubPlayerProgram(kExe);
     auto player = std::make_unique<TApp_MEDIAPlayer>();
-    ASSERT_TRUE(WaitUntil([&] { return player->SubPlayerPanel > 0; }, 15000));
+    ASSERT_TRUE(WaitServingPanels([&] { return player->SubPlayerPanel > 0; }, 15000));
     const platform::PanelHandle first = player->SubPlayerPanel;
     const auto id = platform::QueryPanel(first);
     ASSERT_TRUE(id.has_value());
@@ -631,22 +598,22 @@ TEST_F(StartupTest, SubPlayerHandshakeAndRestart)
     // (FROM:0 would end it at its next tick).
     BroadcastPanelTextExcept(SearchIndexText(0, 2), {player->MyMessagePanel1->Handle()});
     BroadcastPanelText(SearchListChangeText(12345, QStringLiteral("x")));
-    WaitUntil([] { return false; }, 1500);
+    WaitServingPanels([] { return false; }, 1500);
     EXPECT_TRUE(platform::IsPanel(first));
     EXPECT_EQ(player->SubPlayerPanel, first);
 
     // A closed sub-player is replaced on demand.
     EXPECT_TRUE(SendPanelText(QStringLiteral("/CLOSE"), first));
-    ASSERT_TRUE(WaitUntil([&] { return !platform::IsPanel(first); }, 5000));
+    ASSERT_TRUE(WaitServingPanels([&] { return !platform::IsPanel(first); }, 5000));
     player->EnsureSubPlayer();
-    ASSERT_TRUE(WaitUntil([&] { return player->SubPlayerPanel != first && platform::IsPanel(player->SubPlayerPanel); },
+    ASSERT_TRUE(WaitServingPanels([&] { return player->SubPlayerPanel != first && platform::IsPanel(player->SubPlayerPanel); },
                           15000));
     const QString path = platform::ListPanels(QStringLiteral("TApp_MEDIAPlayerSubForm")).value(0).path;
     ASSERT_FALSE(path.isEmpty());
 
     // When the player's panel goes, so does the sub-player.
     player.reset();
-    EXPECT_TRUE(WaitUntil([&] { return !QFileInfo::exists(path); }, 4000));
+    EXPECT_TRUE(WaitServingPanels([&] { return !QFileInfo::exists(path); }, 4000));
 }
 
 TEST_F(StartupTest, RefusedPanelFolderStopsTheStartAndDeliversNothing)
@@ -800,9 +767,9 @@ TEST_F(StartupTest, ResumeReopensTheListAtItsEntryAndSecondUnlessFilesAreGiven)
     auto runAndEnd = [&](const QStringList &args) {
         QProcess *p = StartTavio(args);
         EXPECT_EQ(WaitPanels(QStringLiteral("TApp_MEDIAPlayer"), 1).size(), 1);
-        WaitUntil([] { return false; }, 1500);  // playing for a moment
+        WaitServingPanels([] { return false; }, 1500);  // playing for a moment
         ::kill(pid_t(p->processId()), SIGTERM);
-        EXPECT_TRUE(WaitUntil([&] { return p->waitForFinished(5); }, 10000));
+        EXPECT_TRUE(WaitServingPanels([&] { return p->waitForFinished(5); }, 10000));
         Resume r;
         const QString text = Utf8(TestDir::Read(ini));
         for (const QString &line : text.split(QRegularExpression(QStringLiteral("[\r\n]+")))) {
@@ -848,7 +815,7 @@ TEST_F(StartupTest, ASecondStartsWordsActOnTheRunningPlayer)
                 return lines[i].split(QLatin1Char('\t'));
         return QStringList();
     };
-    ASSERT_TRUE(WaitUntil([&] { return state().value(1) == QStringLiteral("0"); }, 10000));
+    ASSERT_TRUE(WaitServingPanels([&] { return state().value(1) == QStringLiteral("0"); }, 10000));
 
     EXPECT_EQ(RunTavio({QStringLiteral("/VOLUME:30"), QStringLiteral("/BALANCE:-20"), QStringLiteral("/RATE:1.45"),
                         QStringLiteral("/SEEKSEC:4")})
@@ -880,16 +847,16 @@ TEST_F(StartupTest, ASecondStartsWordsActOnTheRunningPlayer)
     EXPECT_TRUE(SendPanelText(PropertyWriteNotice(QStringLiteral("PROPERTY_ONSTARTWRITE"), c), panel));
     EXPECT_EQ(state().value(6), QString());  // released
     EXPECT_TRUE(SendPanelText(PropertyWriteNotice(QStringLiteral("PROPERTY_ONENDWRITE"), c), panel));
-    ASSERT_TRUE(WaitUntil([&] { return state().value(6) == c; }, 10000));
+    ASSERT_TRUE(WaitServingPanels([&] { return state().value(6) == c; }, 10000));
     EXPECT_GE(state().value(5).toInt(), 5) << Messages().toStdString();
     const QString renamed = m_work.Path(QStringLiteral("dir/c renamed.wav"));
     ASSERT_TRUE(QFile::rename(c, renamed));
     EXPECT_TRUE(SendPanelText(RenameNoticeText(c, renamed), panel));
-    ASSERT_TRUE(WaitUntil([&] { return state().value(6) == renamed; }, 10000));
+    ASSERT_TRUE(WaitServingPanels([&] { return state().value(6) == renamed; }, 10000));
     EXPECT_GE(state().value(5).toInt(), 5) << Messages().toStdString();
 
     EXPECT_EQ(RunTavio({QStringLiteral("/EXIT")}).exitCode, 0);
-    ASSERT_TRUE(WaitUntil([&] { return player->waitForFinished(5); }, 10000));
+    ASSERT_TRUE(WaitServingPanels([&] { return player->waitForFinished(5); }, 10000));
     EXPECT_EQ(player->exitCode(), 0);
     const QStringList messages = Messages().split(QLatin1Char('\n'), Qt::SkipEmptyParts).filter(QRegularExpression(QStringLiteral("^(?!state\t)")));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('|')).toStdString();

@@ -3,13 +3,29 @@
 
 #include "platform/messagepanel.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
+
+// Lets events and panel texts of this process run until pred() holds or the time is up.
+inline bool WaitServingPanels(const std::function<bool()> &pred, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!pred()) {
+        if (clock.elapsed() > ms)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        platform::ServePanels(10);
+    }
+    return true;
+}
 
 // A helper process (tests/platform/messagepanel_peer.cpp) read line by line.
 class Peer {
