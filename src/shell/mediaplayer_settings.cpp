@@ -10,9 +10,12 @@
 #include "shell/videozoom.h"
 #include "shellint/myfiledialogs.h"
 #include "widgets/heldmodifiers.h"
+#include "widgets/mytrackbar.h"
 
 #include <QAction>
 #include <QFileInfo>
+
+#include <algorithm>
 
 namespace {
 
@@ -82,6 +85,10 @@ void TApp_MEDIAPlayer::LoadSettings(TMyIniFile &ini)
         AllowedExtensions = MergeAllowedExtensions(lines.ToStringList());
     }
     ApplyAllowExt();
+    setCheck(QStringLiteral("actPlay_Mute"), ini.ReadBool(QStringLiteral("PLAY"), QStringLiteral("Mute"), false));
+    SetVolumePosition(std::clamp(ini.ReadInteger(QStringLiteral("PLAY"), QStringLiteral("Volume"), barVolume->value()), 0, 100));
+    SetBalancePosition(
+        std::clamp(ini.ReadInteger(QStringLiteral("PLAY"), QStringLiteral("Balance"), barBalance->value()), -100, 100));
     const QString documents = dlgOpenFile->InitialDir;
     dlgOpenFile->InitialDir = ini.ReadString(QStringLiteral("DIALOG"), QStringLiteral("OpenFile"), documents);
     dlgOpenFolder->InitialDir = ini.ReadString(QStringLiteral("DIALOG"), QStringLiteral("OpenFolder"), documents);
@@ -138,6 +145,9 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
     App_MEDIAPlaylist->SaveSettings(ini);
     ini.WriteBool(QStringLiteral("LIST"), QStringLiteral("Add"), IsChecked(u"actList_OpenAdd"));
 
+    ini.WriteBool(QStringLiteral("PLAY"), QStringLiteral("Mute"), IsChecked(u"actPlay_Mute"));
+    ini.WriteInteger(QStringLiteral("PLAY"), QStringLiteral("Volume"), barVolume->value());
+    ini.WriteInteger(QStringLiteral("PLAY"), QStringLiteral("Balance"), barBalance->value());
     TMyDSPlayer *player = plyMedia();
     ini.WriteBool(QStringLiteral("RESUME"), QStringLiteral("Resume"), IsChecked(u"actOpt_Resume"));
     // A point still waiting for its file to reopen is where the list stands.

@@ -1,5 +1,6 @@
 // Opening media in the player window: drops, the open dialog, a second opening during a long
 // collection, adding that finds nothing, saving the list and the resume point of a replaced list.
+#include "custom/myinifile.h"
 #include "engine/dsplayer.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
@@ -215,6 +216,29 @@ TEST_F(OpenTest, ThisFolderOnlyOpensTheFilesDirectlyInsideAndRecordsItsOwnHistor
     EXPECT_TRUE(window->HistoryOpenFile.Items().isEmpty());
     EXPECT_TRUE(window->HistoryOpenFolder.Items().isEmpty());
     EXPECT_EQ(window->dlgOpenThisFolder->InitialDir, m_files.Root() + QLatin1Char('/'));
+}
+
+TEST_F(OpenTest, VolumeMuteAndBalanceComeBackWithTheSettings)
+{
+    window->Command(u"actPlay_Mute")->trigger();
+    window->SetVolumePosition(30);
+    window->SetBalancePosition(-20);
+    const QString ini = m_home.Path(QStringLiteral("play.ini"));
+    {
+        TMyIniFile file(ini);
+        window->SaveSettings(file);
+        ASSERT_TRUE(file.UpdateFile());
+    }
+    auto next = std::make_unique<TApp_MEDIAPlayer>();
+    {
+        TMyIniFile file(ini);
+        next->LoadSettings(file);
+    }
+    EXPECT_TRUE(next->IsChecked(u"actPlay_Mute"));
+    EXPECT_EQ(next->plyMedia()->Volume(), 0);  // muted
+    EXPECT_EQ(next->plyMedia()->Balance(), -20);
+    next->Command(u"actPlay_Mute")->trigger();
+    EXPECT_EQ(next->plyMedia()->Volume(), 30);
 }
 
 } // namespace
