@@ -357,6 +357,7 @@ bool TMyDirectShowPlayer::Open(const QString &fileName)
     m_clockChanged = false;
     m_errorRaised = false;
     m_fileName = fileName;
+    m_fileFactsRead = false;
     m_duration = 0;
     m_videoWidth = m_videoHeight = 0;
     m_frameRate = m_frameTime = 0;
@@ -925,6 +926,7 @@ void TMyDirectShowPlayer::Unload()
 {
     Close();
     m_fileName.clear();
+    m_fileFactsRead = false;
     if (WallVideo)
         WallVideo = false;
 }
@@ -1365,15 +1367,27 @@ QString TMyDirectShowPlayer::DurationText() const
     return s <= 0 ? QStringLiteral("-") : SecondsText(s);
 }
 
+void TMyDirectShowPlayer::ReadFileFacts() const
+{
+    // Read once per opening: the information panel asks for them on every tick.
+    if (m_fileFactsRead)
+        return;
+    m_fileFactsRead = true;
+    const QString size = FormatFileSize(m_fileName);
+    m_fileSizeText = size == QLatin1String("0B") ? QString() : size;
+    m_fileDateText = FileWriteTimeText(m_fileName);
+}
+
 QString TMyDirectShowPlayer::FileSizeText() const
 {
-    const QString text = FormatFileSize(m_fileName);
-    return text == QLatin1String("0B") ? QString() : text;
+    ReadFileFacts();
+    return m_fileSizeText;
 }
 
 QString TMyDirectShowPlayer::FileDateText() const
 {
-    return FileWriteTimeText(m_fileName);
+    ReadFileFacts();
+    return m_fileDateText;
 }
 
 QString TMyDirectShowPlayer::FileNameOnly() const

@@ -189,6 +189,7 @@ private:
     friend struct Impl;
     bool OpenPipeline(const QString &fileName);
     void HandleMessage(void *message);
+    void ReadFileFacts() const;
     void ApplyVolume();
     void ApplyBalance();
     void ReadVideoFacts();
@@ -203,6 +204,9 @@ private:
 
     std::unique_ptr<Impl> d;
     QString m_fileName;
+    // Size and date texts of the open file, read on first request after each opening.
+    mutable QString m_fileSizeText, m_fileDateText;
+    mutable bool m_fileFactsRead = false;
     int m_volume = 100;
     int m_balance = 0;
     bool m_keepAspect = true;
