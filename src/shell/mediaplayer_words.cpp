@@ -360,5 +360,5 @@ void TApp_MEDIAPlayer::SetVolumePosition(int position)
 void TApp_MEDIAPlayer::SetBalancePosition(int position)
 {
     barBalance->setValue(position);
-    plyMedia()->SetBalance(position);
+    plyMedia()->SetBalance(barBalance->value());  // the bar's own rule may have snapped it to 0
 }
