@@ -3,11 +3,16 @@
 #
 #   bench/startup_time.sh <build folder> [runs]
 #
-# Each run starts the program with TAVIO_STARTUP_STAMP set; the program appends the real-time
-# clock (ns) of its first window expose to that file. The time from just before the start to that
-# moment is one sample. The two programs take turns so that a change in the machine's load
-# touches both. tavio runs with its own empty TAVIO_HOME and runtime folder, so it meets no other
-# player and no settings. Prints the median of each and their ratio.
+# Each run starts a program with TAVIO_STARTUP_STAMP and TAVIO_STARTUP_EXIT set: the program
+# appends the real-time clock (ns) of its first window expose to that file and ends there. The
+# time from just before the start to that moment is one sample. Three programs take turns, so
+# that a change in the machine's load touches all of them:
+#   bare       the bare window (bench/bare_window);
+#   bare+menu  the same with a menu bar of one Japanese title (the least any window showing text
+#              costs: the font configuration, the font list, a Japanese face);
+#   tavio      the player, with its own empty TAVIO_HOME and runtime folder, so it meets no other
+#              player and no settings.
+# Prints the median of each and the ratios.
 set -u
 build=${1:?build folder}
 runs=${2:-15}
@@ -37,49 +42,40 @@ for _ in $(seq 100); do [ -e /tmp/.X11-unix/X$display ] && break; sleep 0.05; do
 export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 
-# One sample in ms: start the program, wait for its stamp, end it (and what it started).
+# One sample in microseconds: start the program and wait until it ends at its first expose.
 sample() {
-    local kind=$1 stamp=$work/stamp home=$work/home-$RANDOM runtime
+    local kind=$1 stamp=$work/stamp home=$work/home-$RANDOM runtime start
     rm -f "$stamp"
     mkdir -p "$home"
     runtime=$(mktemp -d "$work/run.XXXXXX")
     chmod 700 "$runtime"
-    local start pid
     start=$(date +%s%N)
-    if [ "$kind" = bare ]; then
-        TAVIO_STARTUP_STAMP=$stamp "$bare" >/dev/null 2>&1 &
-    else
-        TAVIO_STARTUP_STAMP=$stamp TAVIO_HOME=$home XDG_RUNTIME_DIR=$runtime "$tavio" >/dev/null 2>&1 &
-    fi
-    pid=$!
-    for _ in $(seq 400); do [ -s "$stamp" ] && break; sleep 0.01; done
+    case "$kind" in
+    bare) TAVIO_STARTUP_EXIT=1 TAVIO_STARTUP_STAMP=$stamp timeout 10 "$bare" >/dev/null 2>&1 ;;
+    menu) TAVIO_STARTUP_EXIT=1 TAVIO_STARTUP_STAMP=$stamp timeout 10 "$bare" --menu >/dev/null 2>&1 ;;
+    *) TAVIO_STARTUP_EXIT=1 TAVIO_STARTUP_STAMP=$stamp TAVIO_HOME=$home XDG_RUNTIME_DIR=$runtime \
+        timeout 10 "$tavio" >/dev/null 2>&1 ;;
+    esac
     local shown
     shown=$(head -n1 "$stamp" 2>/dev/null)
-    kill -TERM "$pid" 2>/dev/null
-    for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.01; done
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    # The sub-player ends once the player's panel is gone.
-    sleep 0.3
     if [ -z "$shown" ]; then echo "nan"; return; fi
-    echo $(( (shown - start) / 1000 ))  # microseconds
+    echo $(( (shown - start) / 1000 ))
 }
 
 median() { sort -n | awk '{a[NR]=$1} END {if (NR==0) {print "nan"} else if (NR%2) {print a[(NR+1)/2]} else {print (a[NR/2]+a[NR/2+1])/2}}'; }
 
 # One warm-up of each (page cache, font cache), not counted.
-sample bare >/dev/null
-sample tavio >/dev/null
-: >"$work/bare.txt"
-: >"$work/tavio.txt"
+for kind in bare menu tavio; do sample $kind >/dev/null; : >"$work/$kind.txt"; done
 for _ in $(seq "$runs"); do
-    sample bare >>"$work/bare.txt"
-    sample tavio >>"$work/tavio.txt"
+    for kind in bare menu tavio; do sample $kind >>"$work/$kind.txt"; done
 done
 b=$(grep -v nan "$work/bare.txt" | median)
+m=$(grep -v nan "$work/menu.txt" | median)
 t=$(grep -v nan "$work/tavio.txt" | median)
-awk -v b="$b" -v t="$t" -v n="$runs" 'BEGIN {
-    printf "bare Qt window: median %.1f ms of %d runs\n", b / 1000, n
-    printf "tavio:          median %.1f ms of %d runs\n", t / 1000, n
-    if (b > 0) printf "ratio:          %.2f\n", t / b
+awk -v b="$b" -v m="$m" -v t="$t" -v n="$runs" 'BEGIN {
+    printf "bare Qt window:           median %.1f ms of %d runs\n", b / 1000, n
+    printf "bare window with a menu:  median %.1f ms of %d runs\n", m / 1000, n
+    printf "tavio:                    median %.1f ms of %d runs\n", t / 1000, n
+    if (b > 0) printf "ratio tavio / bare:       %.2f\nratio menu / bare:        %.2f\n", t / b, m / b
+    if (m > 0) printf "ratio tavio / menu:       %.2f\n", t / m
 }'
