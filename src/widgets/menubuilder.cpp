@@ -51,19 +51,22 @@ size_t Fill(QMenu *menu, size_t i, int level, MenuBuild &b)
         } else {
             TMyCommandItem *commandItem = NewItem(e, b.commands, menu);
             commandItem->setIconVisibleInMenu(false);
+            commandItem->SetShowsShortcut(b.options.ShowShortcuts);
             item = commandItem;
             b.made.append(item);
-            if (i < t.size() && t[i].Level > level) {
+            if ((i < t.size() && t[i].Level > level) || !e.SubMenu.isEmpty()) {
                 commandItem->SetHolder(true);
                 auto *sub = new QMenu(menu);
-                sub->setObjectName(e.Name.toString());
+                sub->setObjectName((e.SubMenu.isEmpty() ? e.Name : e.SubMenu).toString());
                 i = Fill(sub, i, level + 1, b);
                 commandItem->setMenu(sub);
+                if (e.Command.isEmpty() && sub->isEmpty())
+                    commandItem->setEnabled(false);  // a place for a menu filled elsewhere
             } else if (e.Command.isEmpty()) {
                 commandItem->setEnabled(false);  // a place for entries made elsewhere
             } else if (QAction *command = commandItem->Command()) {
                 QActionGroup *group = command->actionGroup();
-                if (group && group->isExclusive()) {
+                if (b.options.RadioItems && group && group->isExclusive()) {
                     QActionGroup *&items = radio[group];
                     if (!items) {
                         items = new QActionGroup(menu);
@@ -143,7 +146,7 @@ QList<QAction *> BuildToolBar(QToolBar *bar, std::span<const TMyToolEntry> table
             made.append(separator);
             continue;
         }
-        TMyCommandItem *item = NewItem({0, e.Name, e.Command}, commands, bar);
+        TMyCommandItem *item = NewItem(MenuCmd(0, e.Name, e.Command), commands, bar);
         item->SetShowsShortcut(false);
         item->SetHolder(e.Style == TMyToolStyle::Holder);
         item->SetProgramHidden(!e.Shown);

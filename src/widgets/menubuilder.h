@@ -24,7 +24,11 @@
 // - Items of a command that belongs to an exclusive QActionGroup get the radio look (each
 //   sub-menu keeps an item group per command group; the commands' group decides what is
 //   checked, the items follow).
-// - Menu items show no images; their shortcut text follows TMyCommandItem's rules.
+// - An entry given a sub-menu name (Sub) holds a sub-menu of that name, made even when no
+//   entries follow; without a command and with nothing in it, the item shows disabled (a place
+//   for a menu filled elsewhere).
+// - Menu items show no images; their shortcut text follows TMyCommandItem's rules unless the
+//   options turn it off.
 // - Bold entries become their (sub-)menu's default action.
 //
 // Tool bar tables list the buttons in order with their default visibility and menus:
@@ -71,28 +75,34 @@ struct TMyMenuEntry {
     QStringView Caption;    // a caption of the item's own; empty: the command's
     bool Separator = false;
     bool Default = false;   // the default item of its menu (drawn bold)
+    QStringView SubMenu;    // the sub-menu's objectName; empty: the entry's name
 
     constexpr TMyMenuEntry Bold() const { TMyMenuEntry e = *this; e.Default = true; return e; }
+    constexpr TMyMenuEntry Sub(QStringView menuName) const { TMyMenuEntry e = *this; e.SubMenu = menuName; return e; }
 };
 
 constexpr TMyMenuEntry MenuCmd(int level, QStringView name, QStringView command)
 {
-    return {level, name, command, {}, false, false};
+    return {level, name, command, {}, false, false, {}};
 }
 // An item with a caption of its own: with a command, the caption replaces the command's.
 constexpr TMyMenuEntry MenuOwn(int level, QStringView name, QStringView caption, QStringView command = {})
 {
-    return {level, name, command, caption, false, false};
+    return {level, name, command, caption, false, false, {}};
 }
 constexpr TMyMenuEntry MenuSep(int level, QStringView name)
 {
-    return {level, name, {}, {}, true, false};
+    return {level, name, {}, {}, true, false, {}};
 }
 
 struct TMyMenuOptions {
     // Separators that hidden items leave at the start or end of a (sub-)menu, or next to
     // another separator, are not shown.
     bool CollapseSeparators = true;
+    // Items show their command's shortcut after a tab.
+    bool ShowShortcuts = true;
+    // Items of a command in an exclusive QActionGroup take the radio look (otherwise the check).
+    bool RadioItems = true;
 };
 
 // Appends the table's items to menu (and makes the sub-menus, children of menu, objectName =

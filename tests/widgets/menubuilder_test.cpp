@@ -140,6 +140,68 @@ TEST(MenuBuilder, SeparatorsLeftStrayByHiddenItemsCollapseOnlyWhenAsked)
     }
 }
 
+// Sub-menus under names of their own (one left empty for a menu filled elsewhere), and the
+// options a window may turn off: shortcut texts and the radio look.
+constexpr TMyMenuEntry kNamedSubMenus[] = {
+    MenuCmd(0, u"mniPlay", u"play"),
+    MenuCmd(0, u"mniRate", u"rate").Sub(u"mniRateMenu"),
+    MenuCmd(1, u"mniRate_10", u"rate10"),
+    MenuCmd(1, u"mniRate_20", u"rate20"),
+    MenuOwn(0, u"mniSendTo", u"送る(&N)").Sub(u"mniSendToMenu"),
+    MenuCmd(0, u"mniOpen", u"open").Sub(u"mniOpenMenu"),
+    MenuCmd(0, u"mniExit", u"exit"),
+};
+
+TEST(MenuBuilder, NamedSubMenusAndTheShortcutAndRadioOptions)
+{
+    Commands c;
+    const QKeySequence key(Qt::CTRL | Qt::Key_P);
+    c.byName[QStringLiteral("play")]->setShortcut(key);
+    const struct {
+        TMyMenuOptions options;
+        bool shortcuts, radio;
+    } cases[] = {
+        {{}, true, true},
+        {{.ShowShortcuts = false}, false, true},
+        {{.ShowShortcuts = false, .RadioItems = false}, false, false},
+    };
+    for (const auto &k : cases) {
+        SCOPED_TRACE(k.shortcuts * 2 + k.radio);
+        QMenu menu;
+        BuildMenu(&menu, kNamedSubMenus, c.Lookup(), k.options);
+        EXPECT_EQ(menu.actions().size(), 5);
+        EXPECT_EQ(FindMenuItem(&menu, u"mniPlay")->text(),
+                  k.shortcuts ? QStringLiteral("PLAY\t") + key.toString(QKeySequence::NativeText) : QStringLiteral("PLAY"));
+
+        QAction *rate = FindMenuItem(&menu, u"mniRate");
+        ASSERT_NE(rate->menu(), nullptr);
+        EXPECT_EQ(rate->menu()->objectName(), QStringLiteral("mniRateMenu"));
+        EXPECT_EQ(rate->menu()->actions().size(), 2);
+        QAction *rate20 = FindMenuItem(&menu, u"mniRate_20");
+        EXPECT_EQ(rate20->actionGroup() != nullptr, k.radio);
+        // With the check look or the radio look, the items follow the command's group.
+        rate20->trigger();
+        EXPECT_TRUE(rate20->isChecked());
+        EXPECT_FALSE(FindMenuItem(&menu, u"mniRate_10")->isChecked());
+        c.byName[QStringLiteral("rate10")]->setChecked(true);
+        EXPECT_FALSE(rate20->isChecked());
+
+        // An empty sub-menu without a command is a disabled place; with a command the holder
+        // stays enabled.
+        QAction *sendTo = FindMenuItem(&menu, u"mniSendTo");
+        ASSERT_NE(sendTo->menu(), nullptr);
+        EXPECT_EQ(sendTo->menu()->objectName(), QStringLiteral("mniSendToMenu"));
+        EXPECT_TRUE(sendTo->menu()->isEmpty());
+        EXPECT_FALSE(sendTo->isEnabled());
+        EXPECT_EQ(sendTo->text(), QStringLiteral("送る(&N)"));
+        QAction *open = FindMenuItem(&menu, u"mniOpen");
+        ASSERT_NE(open->menu(), nullptr);
+        EXPECT_TRUE(open->isEnabled());
+        EXPECT_TRUE(qobject_cast<TMyCommandItem *>(open)->IsHolder());
+        EXPECT_EQ(menu.actions().last()->objectName(), QStringLiteral("mniExit"));
+    }
+}
+
 constexpr TMyToolEntry kBar[] = {
     ToolSep(u"btnSpc_0").Hidden(),
     ToolCmd(u"btnOpen", u"open").DropDown(u"mnuHistory").RightMenu(u"mnuFile"),
