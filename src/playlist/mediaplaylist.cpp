@@ -298,6 +298,13 @@ void TApp_MEDIAPlaylist::EndListUpdate()
     List()->EndUpdate();
     if (m_listUpdates == 0 || --m_listUpdates > 0)
         return;
+    ReloadRows(false);
+    celPlaylist->setUpdatesEnabled(true);
+    celPlaylist->viewport()->update();
+}
+
+void TApp_MEDIAPlaylist::ReloadRows(bool keepCurrent)
+{
     int first = -1, last = -1;
     const bool selected = SelectedRange(first, last);
     const int current = CurrentRow();
@@ -305,9 +312,10 @@ void TApp_MEDIAPlaylist::EndListUpdate()
     PlaylistModel->Refresh();
     if (selected)
         SelectRows(first, last, current);
+    else if (keepCurrent && List()->Count() > 0)
+        celPlaylist->selectionModel()->setCurrentIndex(PlaylistModel->index(std::max(current, 0), 1),
+                                                       QItemSelectionModel::NoUpdate);
     SetFirstVisibleRow(top);
-    celPlaylist->setUpdatesEnabled(true);
-    celPlaylist->viewport()->update();
 }
 
 int TApp_MEDIAPlaylist::CurrentRow() const
@@ -383,19 +391,8 @@ bool TApp_MEDIAPlaylist::EndBusy()
 void TApp_MEDIAPlaylist::RefreshList(bool resetSort)
 {
     UpdateColumnZero();
-    if (m_listUpdates == 0) {
-        int first = -1, last = -1;
-        const bool selected = SelectedRange(first, last);
-        const int current = CurrentRow();
-        const int top = FirstVisibleRow();
-        PlaylistModel->Refresh();
-        if (selected)
-            SelectRows(first, last, current);
-        else if (List()->Count() > 0)
-            celPlaylist->selectionModel()->setCurrentIndex(PlaylistModel->index(std::max(current, 0), 1),
-                                                           QItemSelectionModel::NoUpdate);
-        SetFirstVisibleRow(top);
-    }
+    if (m_listUpdates == 0)
+        ReloadRows(true);
     m_player->RefreshPlayerState();
     mnuPlayListPopup();
     if (resetSort) {

@@ -208,6 +208,9 @@ private:
     void RebuildHistoryMenu();
     void UpdateRowHeight();
     void UpdateColumnZero();
+    // The model reset from the list with the selection, the current row and the first visible
+    // row put back; without a selection, keepCurrent makes the old current row current again.
+    void ReloadRows(bool keepCurrent);
     void FormResize();
     void ClearInfo();
 
