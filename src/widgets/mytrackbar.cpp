@@ -48,9 +48,14 @@ SeekBarClick SeekBarClickAt(const TrackMetrics &m, int x)
     return {SeekBarClick::Position, TrackValueFromX(m, x)};
 }
 
+int TrackSnap(int position, int zone)
+{
+    return zone > 0 && std::abs(position) <= zone ? 0 : position;
+}
+
 int BalanceSnap(int position)
 {
-    return std::abs(position) <= kBalanceSnapZone ? 0 : position;
+    return TrackSnap(position, kBalanceSnapZone);
 }
 
 QString VolumeHint(int position)
@@ -224,7 +229,7 @@ void TMyTrackBar::mouseReleaseEvent(QMouseEvent *event)
     const bool wasThumbHold = m_thumbHold;
     EndPress();
     const int v = value();
-    if (m_snapZone > 0 && v != 0 && std::abs(v) <= m_snapZone && minimum() <= 0 && maximum() >= 0)
+    if (minimum() <= 0 && maximum() >= 0 && TrackSnap(v, m_snapZone) != v)
         SetUserPosition(0);
     const QPoint pos = event->position().toPoint();
     UpdateHover(pos, event->globalPosition().toPoint());

@@ -44,6 +44,8 @@ struct SeekBarClick {
 };
 SeekBarClick SeekBarClickAt(const TrackMetrics &m, int x);
 
+// The snap on release: a position within -zone..zone becomes 0 (zone 0: no snap).
+int TrackSnap(int position, int zone);
 // The balance bar's snap on release: positions within -9..9 become 0.
 constexpr int kBalanceSnapZone = 9;
 int BalanceSnap(int position);

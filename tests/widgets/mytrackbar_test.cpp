@@ -102,6 +102,10 @@ TEST(BalanceBar, SnapAndHints)
         EXPECT_EQ(BalanceHint(c.position), QString::fromUtf16(c.hint)) << c.position;
     }
     EXPECT_EQ(VolumeHint(75), QStringLiteral("75"));
+    // The bars' own zones: the edge snaps, zone 0 never does.
+    EXPECT_EQ(TrackSnap(-4, 4), 0);
+    EXPECT_EQ(TrackSnap(5, 4), 5);
+    EXPECT_EQ(TrackSnap(1, 0), 1);
 }
 
 // ---- the widget, offscreen ----
