@@ -160,8 +160,7 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
 
     ini.WriteBool(QStringLiteral("ZOOM"), QStringLiteral("FullScreen"), IsChecked(u"actZoom_FullScreen"));
     ini.WriteBool(QStringLiteral("ZOOM"), QStringLiteral("MaxScreen"), IsChecked(u"actZoom_MaxZoom"));
-    for (QStringView renderer : {u"Action_ZoomVideoRenderer", u"Action_ZoomOverlayMixer", u"Action_ZoomVMR7",
-                                 u"Action_ZoomVMR9", u"Action_ZoomEVR"}) {
+    for (QStringView renderer : kRendererCommands) {
         if (IsChecked(renderer))
             ini.WriteInteger(QStringLiteral("ZOOM"), QStringLiteral("Renderer"),
                              RendererSettingOf(renderer, Command(u"Action_ZoomEVR")->isVisible()));

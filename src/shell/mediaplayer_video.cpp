@@ -35,15 +35,8 @@ constexpr QStringView kPresetCommands[] = {u"actZoom_AspectStandard", u"actZoom_
                                            u"actZoom_AspectEVista", u"actZoom_AspectAVista",
                                            u"actZoom_AspectWideScope"};
 
-struct RendererCommand {
-    QStringView name;
-    TMyVmMode mode;
-};
-constexpr RendererCommand kRendererCommands[] = {
-    {u"Action_ZoomVideoRenderer", vmVideoRenderer}, {u"Action_ZoomOverlayMixer", vmOverlayMixer},
-    {u"Action_ZoomVMR7", vmVMR7},                   {u"Action_ZoomVMR9", vmVMR9},
-    {u"Action_ZoomEVR", vmEVR},
-};
+// A renderer command's number is its renderer mode.
+static_assert(vmVideoRenderer == 1 && vmOverlayMixer == 2 && vmVMR7 == 3 && vmVMR9 == 4 && vmEVR == 5);
 
 TMyZoomKind ZoomKindOf(const QObject *sender)
 {
@@ -110,8 +103,8 @@ void TApp_MEDIAPlayer::AttachVideoCommands()
     own(u"actOpt_OpenOriginalSize", &TApp_MEDIAPlayer::actZoom_UpExecute);
     for (QStringView name : kPresetCommands)
         own(name, &TApp_MEDIAPlayer::actZoom_AspectStandardExecute);
-    for (const RendererCommand &r : kRendererCommands)
-        own(r.name, &TApp_MEDIAPlayer::Action_ZoomVideoRendererExecute);
+    for (QStringView name : kRendererCommands)
+        own(name, &TApp_MEDIAPlayer::Action_ZoomVideoRendererExecute);
     Commands->Attach(kFullScreen, [this](QObject *sender) { actZoom_FullScreenExecute(sender); });
     Commands->Attach(kMaxZoom, [this](QObject *sender) { actZoom_FullScreenExecute(sender); });
     Commands->Attach(u"actOpt_OpenFit", [](QObject *) {});  // read when a media opens
@@ -472,18 +465,15 @@ void TApp_MEDIAPlayer::Action_ZoomVideoRendererExecute(QObject *sender)
     auto *action = qobject_cast<QAction *>(sender);
     if (!action)
         return;
-    const RendererCommand *chosen = nullptr;
-    for (const RendererCommand &r : kRendererCommands) {
-        if (action->objectName().compare(r.name, Qt::CaseInsensitive) == 0)
-            chosen = &r;
-    }
-    if (!chosen)
+    const int number = RendererNumber(action->objectName());
+    if (number == 0)
         return;
     action->setChecked(true);
+    const auto mode = TMyVmMode(number);
     TMyDSPlayer *p = plyMedia();
-    if (p->Renderer() == chosen->mode)
+    if (p->Renderer() == mode)
         return;
-    p->SetRenderer(chosen->mode);
+    p->SetRenderer(mode);
     if (!p->HasVideo())
         return;
     // The new renderer takes over at once: the entry reopens at the same second.

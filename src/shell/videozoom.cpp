@@ -125,25 +125,24 @@ std::optional<QPoint> PlacementAfterDisplayChange(const QRect &window, const QLi
     return primary.topLeft() + QPoint(75, 75);
 }
 
-namespace {
-
-constexpr QStringView kRendererSettings[] = {u"Action_ZoomVideoRenderer", u"Action_ZoomOverlayMixer",
-                                             u"Action_ZoomVMR7", u"Action_ZoomVMR9", u"Action_ZoomEVR"};
-
-} // namespace
+int RendererNumber(QStringView command)
+{
+    for (int i = 0; i < int(std::size(kRendererCommands)); ++i) {
+        if (kRendererCommands[i].compare(command, Qt::CaseInsensitive) == 0)
+            return i + 1;
+    }
+    return 0;
+}
 
 QStringView RendererCommandOfSetting(int value, bool enhancedOffered)
 {
     if (value < 1 || value > 5 || (value == 5 && !enhancedOffered))
-        return kRendererSettings[3];
-    return kRendererSettings[value - 1];
+        return kRendererCommands[3];
+    return kRendererCommands[value - 1];
 }
 
 int RendererSettingOf(QStringView checkedCommand, bool enhancedOffered)
 {
-    for (int i = 0; i < 5; ++i) {
-        if (kRendererSettings[i].compare(checkedCommand, Qt::CaseInsensitive) == 0)
-            return i == 4 && !enhancedOffered ? 3 : i + 1;
-    }
-    return 3;
+    const int number = RendererNumber(checkedCommand);
+    return number == 0 || (number == 5 && !enhancedOffered) ? 3 : number;
 }

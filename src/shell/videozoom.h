@@ -79,6 +79,13 @@ TMyHeightLimits WindowHeightLimits(bool videoLayout, bool infoShown, int panelsA
 std::optional<QPoint> PlacementAfterDisplayChange(const QRect &window, const QList<QRect> &monitors,
                                                   const QRect &primary);
 
+// The five renderer commands in the order of the "Renderer" setting's values 1 .. 5 (the
+// playback component numbers its renderer modes the same way).
+constexpr QStringView kRendererCommands[] = {u"Action_ZoomVideoRenderer", u"Action_ZoomOverlayMixer",
+                                             u"Action_ZoomVMR7", u"Action_ZoomVMR9", u"Action_ZoomEVR"};
+// The number 1 .. 5 of a renderer command (letters compared without regard to case); 0 for any
+// other name.
+int RendererNumber(QStringView command);
 // The renderer command a "Renderer" setting runs (1 .. 5; the enhanced renderer only when it is
 // offered, any other value the ninth mixing renderer), and the value written for a checked one.
 QStringView RendererCommandOfSetting(int value, bool enhancedOffered);
