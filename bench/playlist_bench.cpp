@@ -3,6 +3,7 @@
 // The files are made once in a temporary folder (100 folders of 1,000 empty files); the
 // playlist holds relative entries with "#EXTINF" lines between them, as players write them.
 // Runs with 25,000, 50,000 and 100,000 entries show that loading grows linearly.
+#include "heapuse.h"
 #include "tags/mymediastrings.h"
 #include "tags/playlistfiles.h"
 
@@ -60,8 +61,6 @@ const Corpus &Files()
     }();
     return *corpus;
 }
-
-qint64 HeapInUse() { return qint64(mallinfo2().uordblks + mallinfo2().hblkhd); }
 
 qint64 ResidentBytes()
 {
