@@ -198,6 +198,9 @@ struct TMyDirectShowPlayer::Impl {
     PadRef probePad;             // where the quality statistics are taken
     gulong probeId = 0;
     bool windowSink = false;     // the video sink draws into our video window
+    // The sink fits the picture into the video window itself (the overlay sink under VMR7), so
+    // the window covers the owner; otherwise the window is laid out to the picture's box.
+    bool sinkKeepsAspect = false;
     QString videoSinkFactory;
     QPointer<engine::TGstBusBridge> bridge;
     QByteArray uri;
@@ -514,6 +517,7 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
         // The video sink: into our video window when there is one to draw into.
         ElementRef videoSink;
         d->windowSink = false;
+        d->sinkKeepsAspect = false;
         const bool canShow = m_videoOwner && QGuiApplication::platformName() == QLatin1String("xcb");
         if (canShow && !videoOff) {
             QStringList candidates = plainSink ? QStringList{QStringLiteral("ximagesink")}
@@ -542,10 +546,17 @@ bool TMyDirectShowPlayer::OpenPipeline(const QString &fileName)
             if (videoSink && GST_IS_VIDEO_OVERLAY(videoSink.get())) {
                 EnsureVideoWindow();
                 if (m_videoWindow) {
+                    // ximagesink's property only steers the scaling upstream of it, and our bin
+                    // below scales to the window's exact size: only a sink that scales by itself
+                    // (the overlay sink) keeps the aspect inside the window. When the overlay
+                    // sink could not open and ximagesink stands in, the window takes the box.
                     GObjectClass *klass = G_OBJECT_GET_CLASS(videoSink.get());
-                    if (g_object_class_find_property(klass, "force-aspect-ratio"))
+                    const bool hasAspectProperty = g_object_class_find_property(klass, "force-aspect-ratio");
+                    d->sinkKeepsAspect = m_renderer == vmVMR7 && hasAspectProperty &&
+                                         d->videoSinkFactory != QLatin1String("ximagesink");
+                    if (hasAspectProperty)
                         g_object_set(videoSink.get(), "force-aspect-ratio",
-                                     gboolean(m_renderer == vmVMR7 && m_keepAspect), nullptr);
+                                     gboolean(d->sinkKeepsAspect && m_keepAspect), nullptr);
                     LayoutVideoWindow();
                     gst_video_overlay_set_window_handle(GST_VIDEO_OVERLAY(videoSink.get()),
                                                         guintptr(m_videoWindow->winId()));
@@ -895,6 +906,7 @@ void TMyDirectShowPlayer::Close()
         d->sizeFilter.reset();
         d->pipeline.reset();
         d->windowSink = false;
+        d->sinkKeepsAspect = false;
         d->seekPending = false;
         if (m_videoWindow)
             m_videoWindow->hide();
@@ -1247,12 +1259,14 @@ void TMyDirectShowPlayer::SetDisplayVisible(bool visible)
 void TMyDirectShowPlayer::SetKeepAspect(bool keep)
 {
     m_keepAspect = keep;
-    if (d->videoSink && m_renderer == vmVMR7) {
-        GObjectClass *klass = G_OBJECT_GET_CLASS(d->videoSink.get());
-        if (g_object_class_find_property(klass, "force-aspect-ratio"))
-            g_object_set(d->videoSink.get(), "force-aspect-ratio", gboolean(keep), nullptr);
-    }
+    if (d->videoSink && d->sinkKeepsAspect)
+        g_object_set(d->videoSink.get(), "force-aspect-ratio", gboolean(keep), nullptr);
     LayoutVideoWindow();
+}
+
+QString TMyDirectShowPlayer::VideoSinkName() const
+{
+    return IsOpen() ? d->videoSinkFactory : QString();
 }
 
 QRect TMyDirectShowPlayer::VideoWindowRect() const
@@ -1267,7 +1281,7 @@ void TMyDirectShowPlayer::LayoutVideoWindow()
     const int W = m_videoOwner->width();
     const int H = m_videoOwner->height();
     QRect box(0, 0, W, H);
-    if (HasVideo() && m_renderer != vmVMR7 && m_keepAspect) {
+    if (HasVideo() && m_keepAspect && !d->sinkKeepsAspect) {
         int w = W;
         int h = HeightForWidth(W);
         if (H < h) {

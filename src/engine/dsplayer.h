@@ -157,6 +157,9 @@ public:
     static quint32 OverlayColorKey() { return 0x100010; }
     // The window the video is drawn into (a child of the owner); null until video is shown.
     QWindow *VideoWindow() const { return m_videoWindow; }
+    // The element that draws the open file's video ("fakesink" without a video window); empty
+    // without media.
+    QString VideoSinkName() const;
 
     // Written to the diagnostics log with every graph event while set.
     bool MessageMode = false;

@@ -72,6 +72,11 @@ private:
         else if (name == QLatin1String("red.avi"))
             pipeline = QStringLiteral("videotestsrc num-buffers=250 pattern=red ! video/x-raw,width=160,height=120,framerate=25/1 ! "
                                       "jpegenc ! avimux ! filesink %1").arg(loc);
+        else if (name == QLatin1String("red169.avi"))
+            // 16:9 with square pixels, as a wide film is stored.
+            pipeline = QStringLiteral("videotestsrc num-buffers=250 pattern=red ! "
+                                      "video/x-raw,width=320,height=180,framerate=25/1,pixel-aspect-ratio=1/1 ! "
+                                      "jpegenc ! avimux ! filesink %1").arg(loc);
         else if (name == QLatin1String("tone.wav"))
             pipeline = sine + QStringLiteral("! wavenc ! filesink %1").arg(loc);
         else if (name == QLatin1String("a.mp3"))

@@ -77,4 +77,60 @@ TEST_F(VideoAreaXvfbTest, AClipOpenedInTheMainWindowShowsInsideTheVideoBox)
     window.reset();  // closing with the video running
 }
 
+// Full screen on the 5:4 screen of the test server: a 16:9 picture spans the width with the video
+// background above and below, whichever renderer draws it (the overlay renderer's sink may be
+// missing and give way to the plain one, which only draws what it is given).
+TEST_F(VideoAreaXvfbTest, FullScreenLetterboxesAWideClipUnderEveryRenderer)
+{
+    const QString wide = MediaFixtures::Get().Path(QStringLiteral("red169.avi"));
+    ASSERT_FALSE(wide.isEmpty());
+    auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
+    for (QStringView renderer : {u"Action_ZoomVMR7", u"Action_ZoomVMR9", u"Action_ZoomOverlayMixer"}) {
+        SCOPED_TRACE(renderer.toString().toStdString());
+        auto window = std::make_unique<TApp_MEDIAPlayer>();
+        window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+        window->Command(renderer)->trigger();
+        window->resize(640, 400);
+        window->show();
+        TMyVideoArea *area = VideoAreaOf(window.get());
+        ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 5000));
+        window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(wide));
+        TMyDSPlayer *player = area->Player();
+        ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, 5000));
+
+        window->Command(u"actZoom_FullScreen")->trigger();
+        const QSize screen = area->screen()->geometry().size();
+        ASSERT_TRUE(WaitUntil([&] { return area->size() == screen; }, 5000))
+            << area->width() << "x" << area->height();
+        // 16:9 across the width, centred: 1280x720 at y 152 on 1280x1024.
+        const int h = screen.width() * 9 / 16;
+        const QRect picture(0, (screen.height() - h) / 2, screen.width(), h);
+        ASSERT_GT(picture.top(), 8);
+        EXPECT_TRUE(WaitUntil([&] { return player->VideoWindowRect() == picture ||
+                                           player->VideoWindowRect() == QRect(QPoint(0, 0), screen); }, 5000));
+        const QPoint inside[] = {picture.center(), picture.topLeft() + QPoint(8, 4),
+                                 picture.bottomRight() - QPoint(8, 4)};
+        for (const QPoint &p : inside)
+            EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, 5000))
+                << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
+        // Above and below the picture: not the picture (the video background, or the bars of a
+        // sink that draws them itself).
+        const QPoint bars[] = {{screen.width() / 2, picture.top() / 2}, {8, 4},
+                               {screen.width() / 2, (picture.bottom() + screen.height()) / 2},
+                               {screen.width() - 8, screen.height() - 4}};
+        for (const QPoint &p : bars)
+            EXPECT_TRUE(WaitUntil([&] { return !isRed(PixelAt(area, p.x(), p.y())); }, 5000))
+                << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
+        if (player->VideoWindowRect() == picture) {
+            const QPoint above(screen.width() / 2, picture.top() / 2);
+            EXPECT_TRUE(WaitUntil([&] { return (PixelAt(area, above.x(), above.y()) & 0xFFFFFF) == 0x100010u; }, 5000))
+                << std::hex << PixelAt(area, above.x(), above.y());
+        }
+
+        window->Command(u"actZoom_FullScreen")->trigger();
+        EXPECT_TRUE(WaitUntil([&] { return window->FullScreenTag == 0 && area->size() != screen; }, 5000));
+        window.reset();
+    }
+}
+
 } // namespace
