@@ -8,6 +8,7 @@
 #include "support/peerprocess.h"
 #include "support/playerhome.h"
 #include "support/testapp.h"
+#include "support/waits.h"
 
 #include <QApplication>
 #include <QAction>
@@ -42,7 +43,7 @@ protected:
     void TearDown() override
     {
         for (const auto &e : LivePanels(QString()))
-            if (auto id = platform::QueryPanel(e.handle, 2000); id && id->processId != QCoreApplication::applicationPid())
+            if (auto id = platform::QueryPanel(e.handle, kLoadedWaitMs); id && id->processId != QCoreApplication::applicationPid())
                 ::kill(pid_t(id->processId), SIGKILL);
         SetMsgBoxAnswerer({});
     }
@@ -60,11 +61,12 @@ TEST_F(PlayerWindowProcessTest, PropertyCommandStartsOnePropertyProcess)
     ASSERT_TRUE(window.plyMedia()->IsOpen());
     ASSERT_TRUE(window.Command(u"Action_FileProperty")->isEnabled());
     window.Command(u"Action_FileProperty")->trigger();
-    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MediaProperty")).size() == 1; }, 20000));
-    QTest::qWait(300);
+    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MediaProperty")).size() == 1; }, kLoadedWaitMs));
+    // The command had started every process it was going to before its window came up.
+    EXPECT_EQ(ProcessesIn(kExe, m_home.runtime.Root()).size(), 1);
     const auto panels = LivePanels(QStringLiteral("TApp_MediaProperty"));
     ASSERT_EQ(panels.size(), 1);
-    const auto id = platform::QueryPanel(panels[0].handle, 2000);
+    const auto id = platform::QueryPanel(panels[0].handle, kLoadedWaitMs);
     ASSERT_TRUE(id.has_value());
     EXPECT_EQ(id->state.shownFile, clip);
     TApp_MEDIAPlayer::SetPropertyProgram(QString());
@@ -78,10 +80,10 @@ TEST_F(PlayerWindowProcessTest, ClosingWhilePlayingEndsCleanly)
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(kExe, {clip});
     ASSERT_TRUE(p.waitForStarted());
-    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MEDIAPlayer")).size() == 1; }, 20000));
+    ASSERT_TRUE(WaitServingPanels([] { return LivePanels(QStringLiteral("TApp_MEDIAPlayer")).size() == 1; }, kLoadedWaitMs));
     QTest::qWait(1500);  // well into the three-second clip
     ::kill(pid_t(p.processId()), SIGTERM);  // closes the window the way the user does
-    ASSERT_TRUE(p.waitForFinished(15000)) << p.readAll().toStdString();
+    ASSERT_TRUE(p.waitForFinished(kLoadedWaitMs)) << p.readAll().toStdString();
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << p.readAll().toStdString();
     EXPECT_EQ(p.exitCode(), 0);
     EXPECT_TRUE(LivePanels(QStringLiteral("TApp_MEDIAPlayer")).isEmpty());

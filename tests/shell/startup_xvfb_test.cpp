@@ -3,9 +3,11 @@
 // Skipped without that server.
 #include "engine/mediafixtures.h"
 #include "support/tempdir.h"
+#include "support/waits.h"
 #include "support/xvfb.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QImage>
 #include <QPixmap>
 #include <QProcess>
@@ -63,17 +65,20 @@ TEST(StartupXvfb, OnAWaylandDesktopThePlayerRunsOnItsXServerAndShowsVideo)
             samples = RedSamples();
             return samples > 500 || tavio.state() == QProcess::NotRunning;
         },
-        20000) && samples > 500;
+        kLoadedWaitMs) && samples > 500;
     const QString messages = QString::fromUtf8(TestDir::Read(home.Path(QStringLiteral("messages.log"))));
     tavio.terminate();
-    if (!tavio.waitForFinished(5000)) {
+    if (!tavio.waitForFinished(kLoadedWaitMs)) {
         tavio.kill();
         tavio.waitForFinished();
     }
     EXPECT_TRUE(shown) << samples << " red samples; output:\n" << tavio.readAll().toStdString();
     EXPECT_TRUE(messages.isEmpty()) << messages.toStdString();
-    // Its sub-player ends once the player's panel has gone.
-    WaitUntil([] { return false; }, 1500);
+    // Its sub-player ends once the player's panel has gone, and takes its panel file along.
+    const QDir panels(runtime.Path(QStringLiteral("tavio")));
+    const QStringList subPlayers{QStringLiteral("*.TApp_MEDIAPlayerSubForm")};
+    EXPECT_TRUE(WaitUntil([&] { return panels.entryList(subPlayers, QDir::AllEntries | QDir::System).isEmpty(); },
+                          kLoadedWaitMs));
 }
 
 } // namespace

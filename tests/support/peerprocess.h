@@ -4,7 +4,11 @@
 #include "platform/messagepanel.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -25,6 +29,41 @@ inline bool WaitServingPanels(const std::function<bool()> &pred, int ms)
         platform::ServePanels(10);
     }
     return true;
+}
+
+// The started process has ended, or ends within ms. QProcess::waitForFinished alone answers
+// false for good once the event loop has seen the end first, so a wait that lets events run
+// between its looks would never see it.
+inline bool ProcessEnded(QProcess &process, int ms = 5)
+{
+    return process.state() == QProcess::NotRunning || process.waitForFinished(ms);
+}
+
+// Ended (a zombie waiting for its parent counts as ended).
+inline bool ProcessGone(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+    return text.isEmpty() || text.contains(") Z ");
+}
+
+// The live processes of the program that run with this runtime folder (XDG_RUNTIME_DIR): the
+// ones a test started and those they started in turn, which inherit it.
+inline QList<qint64> ProcessesIn(const QString &program, const QString &runtimeRoot)
+{
+    const QString exe = QFileInfo(program).canonicalFilePath();
+    const QByteArray entry = "XDG_RUNTIME_DIR=" + QFile::encodeName(runtimeRoot);
+    QList<qint64> found;
+    for (const QString &name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool isNumber = false;
+        const qint64 pid = name.toLongLong(&isNumber);
+        if (!isNumber || QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget() != exe || ProcessGone(pid))
+            continue;
+        QFile environ(QStringLiteral("/proc/%1/environ").arg(pid));
+        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(entry))
+            found << pid;
+    }
+    return found;
 }
 
 // A helper process (tests/platform/messagepanel_peer.cpp) read line by line.
