@@ -5,6 +5,7 @@
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
 #include "support/playerhome.h"
+#include "support/waits.h"
 #include "widgets/mytrackbar.h"
 
 #include <QApplication>
@@ -48,10 +49,10 @@ TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
     window->resize(640, 480);
     window->show();
     TMyVideoArea *area = VideoAreaOf(window.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
     window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
     TMyDSPlayer *player = window->plyMedia();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kLoadedWaitMs));
 
     const QPoint centre = player->VideoWindowRect().center();
     auto isRed = [&] {
@@ -59,12 +60,13 @@ TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
         const QRgb c = image.isNull() ? 0 : image.pixel(0, 0);
         return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60;
     };
-    EXPECT_TRUE(QTest::qWaitFor(isRed, 5000));
+    EXPECT_TRUE(QTest::qWaitFor(isRed, kLoadedWaitMs));
     EXPECT_TRUE(window->Timer_SeekBar->isActive());
 
     window->Execute(u"actPlay_PlayPause");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psPaused && !player->SeekPending(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psPaused && !player->SeekPending(); }, kLoadedWaitMs));
     EXPECT_FALSE(window->Timer_SeekBar->isActive());
+    // Paused, the position stays where it is while time passes.
     const double held = player->Position();
     QTest::qWait(400);
     EXPECT_NEAR(player->Position(), held, 0.05);
@@ -72,7 +74,7 @@ TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
     TMyTrackBar *seek = window->TrackBar_Seek;
     ASSERT_TRUE(seek->isEnabled());
     QTest::mouseClick(seek, Qt::LeftButton, {}, QPoint(TrackXFromValue(seek->Metrics(), 7), seek->height() / 2));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->SeekPending(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->SeekPending(); }, kLoadedWaitMs));
     EXPECT_NEAR(player->Position(), 7, 0.6);
     EXPECT_TRUE(window->lblTime->text().startsWith(QStringLiteral("7"))) << window->lblTime->text().toStdString();
     window->close();

@@ -11,6 +11,8 @@
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
+#include "support/waits.h"
 #include "widgets/heldmodifiers.h"
 
 #include <QAction>
@@ -27,6 +29,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -56,8 +59,8 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(QGuiApplication::screens().size(), 2);
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         TApp_MEDIAPlayer::SetPropertyProgram(QString());
         SetMsgBoxAnswerer([](const QString &, const QString &, int flags) { return DefaultMsgBoxAnswer(flags); });
@@ -111,10 +114,18 @@ protected:
             h += p->isHidden() ? 0 : p->height();
         return h;
     }
-    void Settle() { QTest::qWait(50); }
+    // Lets the window's layout run until what the test looks at next holds; the expectations
+    // that follow tell what differs when it never does.
+    static void Settle(const std::function<bool()> &laidOut) { Settled(laidOut); }
+    // A 640 pixel wide window opening the 640 x 480 clip: the video at its own size.
+    std::function<bool()> FittedOnOpening() const
+    {
+        return [this] { return Area()->size() == QSize(640, 480) && Client()->height() == 480 + Panels(); };
+    }
 
     std::unique_ptr<TApp_MEDIAPlayer> window;
     TestDir m_runtime, m_home;
+    ScopedEnvironment m_env;
 };
 
 // Without video the window is exactly as tall as its panels; with one it has room for the video
@@ -122,14 +133,14 @@ protected:
 TEST_F(VideoDisplayTest, LayoutAndHeightLimitsFollowTheMedia)
 {
     NewWindow();
-    Settle();
+    Settle([&] { return window->minimumHeight() == window->maximumHeight() && Client()->height() == Panels(); });
     EXPECT_EQ(window->minimumHeight(), window->maximumHeight());
     EXPECT_EQ(Client()->height(), Panels());
     EXPECT_FALSE(window->pnlInfo->isHidden());
 
     window->resize(640, window->height());
     OpenPaused(Clip640());
-    Settle();
+    Settle([&] { return Area()->geometry() == QRect(0, window->pnlTop->height(), 640, 480); });
     EXPECT_EQ(window->maximumHeight(), QWIDGETSIZE_MAX);
     EXPECT_EQ(window->minimumHeight(), Panels() + window->menuBar()->sizeHint().height() + 120);
     EXPECT_EQ(Area()->geometry(), QRect(0, window->pnlTop->height(), 640, 480));  // fitted on opening
@@ -137,7 +148,7 @@ TEST_F(VideoDisplayTest, LayoutAndHeightLimitsFollowTheMedia)
     EXPECT_EQ(window->pnlInfo->y(), Area()->geometry().bottom() + 1);
 
     window->Command(u"actDisp_InfoPanel")->trigger();  // off: the video takes the panel's place
-    Settle();
+    Settle([&] { return window->pnlInfo->isHidden() && Client()->height() == 480 + Panels(); });
     EXPECT_TRUE(window->pnlInfo->isHidden());
     EXPECT_EQ(Area()->height(), 480);
     EXPECT_EQ(Client()->height(), 480 + Panels());
@@ -164,7 +175,7 @@ TEST_F(VideoDisplayTest, ZoomStepsAndTheMonitorUnderTheMouse)
         SetHeldModifiers(s.held);
         window->Execute(s.command);
         ClearHeldModifiers();
-        Settle();
+        Settle([&] { return Client()->size() == QSize(s.area.width(), s.area.height() + Panels()) && Area()->size() == s.area; });
         EXPECT_EQ(Area()->size(), s.area) << QString::fromUtf16(s.command).toStdString();
         EXPECT_EQ(Client()->width(), s.area.width());
         EXPECT_EQ(Client()->height(), s.area.height() + Panels());
@@ -173,13 +184,13 @@ TEST_F(VideoDisplayTest, ZoomStepsAndTheMonitorUnderTheMouse)
     window->resize(1250, window->height());
     window->Execute(u"actZoom_Fit");
     window->Execute(u"actZoom_Up");
-    Settle();
+    Settle([&] { return window->frameGeometry().width() == 1280; });
     EXPECT_EQ(window->frameGeometry().width(), 1280);
     window->move(kSecond.topLeft() + QPoint(10, 10));
     QCursor::setPos(kSecond.center());
     window->resize(1250, window->height());
     window->Execute(u"actZoom_Up");
-    Settle();
+    Settle([&] { return window->width() == 1375; });
     EXPECT_EQ(window->width(), 1375);
     EXPECT_LE(window->height(), kSecond.height());
 }
@@ -191,7 +202,7 @@ TEST_F(VideoDisplayTest, CtrlZoomKeepsThePointAndStopsAtTheLimits)
     NewWindow();
     window->resize(640, window->height());
     OpenPaused(Clip640());
-    Settle();
+    Settle(FittedOnOpening());
     const QSize windowSize = window->size();
     const QPoint cursorInArea(160, 120);
     QCursor::setPos(Area()->mapToGlobal(cursorInArea));
@@ -238,7 +249,7 @@ TEST_F(VideoDisplayTest, AspectPresetsSetTheVideoHeight)
         window->Execute(u"actDisp_InfoPanel");
         for (const Preset &p : presets) {
             window->Execute(p.command);
-            Settle();
+            Settle([&] { return Area()->size() == QSize(640, p.height); });
             EXPECT_EQ(Area()->size(), QSize(640, p.height)) << QString::fromUtf16(p.command).toStdString() << info;
         }
     }
@@ -251,11 +262,11 @@ TEST_F(VideoDisplayTest, FullScreenAndMaxZoomInAndOut)
     NewWindow(kSecond.topLeft() + QPoint(100, 100));
     window->resize(640, window->height());
     OpenPaused(Clip640());
-    Settle();
+    Settle(FittedOnOpening());
     const QRect bounds = window->geometry();
 
     QTest::mouseDClick(Area(), Qt::LeftButton, {}, QPoint(50, 50));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, kWaitMs));
     EXPECT_TRUE(window->IsChecked(u"actZoom_FullScreen"));
     EXPECT_EQ(window->FullScreenTag, 1);
     EXPECT_TRUE(window->menuBar()->isHidden());
@@ -267,13 +278,13 @@ TEST_F(VideoDisplayTest, FullScreenAndMaxZoomInAndOut)
 
     // Max zoom from full screen: 640 x 480 on 1920 x 1080 fills the width.
     window->Command(u"actZoom_MaxZoom")->trigger();
-    Settle();
+    Settle([&] { return Area()->geometry() == QRect(0, -180, 1920, 1440); });
     EXPECT_FALSE(window->IsChecked(u"actZoom_FullScreen"));
     EXPECT_EQ(Area()->geometry(), QRect(0, -180, 1920, 1440));
 
     QTest::mouseDClick(Area(), Qt::LeftButton, {}, QPoint(500, 500));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isFullScreen(); }, 2000));
-    Settle();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isFullScreen(); }, kWaitMs));
+    Settle([&] { return window->geometry() == bounds && Area()->size() == QSize(640, 480); });
     EXPECT_FALSE(window->IsChecked(u"actZoom_MaxZoom"));
     EXPECT_EQ(window->FullScreenTag, 0);
     EXPECT_EQ(window->geometry(), bounds);
@@ -294,7 +305,7 @@ TEST_F(VideoDisplayTest, PanelsSlideInAtTheEdgesAndHideOnTheTick)
     NewWindow(kSecond.topLeft() + QPoint(100, 100));
     OpenPaused(Clip640());
     window->Command(u"actZoom_FullScreen")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, kWaitMs));
     auto moveTo = [&](const QPoint &local) {
         QCursor::setPos(Client()->mapToGlobal(local));
         QMouseEvent move(QEvent::MouseMove, QPointF(local), Client()->mapToGlobal(QPointF(local)), Qt::NoButton,
@@ -304,7 +315,7 @@ TEST_F(VideoDisplayTest, PanelsSlideInAtTheEdgesAndHideOnTheTick)
     auto settled = [&](QWidget *panel, bool shown) {
         return QTest::qWaitFor([&] { return panel->isHidden() != shown && !panel->property("tavioSlideOut").toBool() &&
                                             (!shown || panel->y() == (panel == window->pnlTop ? 0 : 1080 - panel->height())); },
-                               2000);
+                               kWaitMs);
     };
     moveTo(QPoint(900, 2));
     EXPECT_TRUE(settled(window->pnlTop, true));
@@ -342,10 +353,10 @@ TEST_F(VideoDisplayTest, AMonitorGoneMovesTheWindowAndFullScreenComesBack)
     Player()->SetPosition(1.5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Player()->SeekPending(); }, kWaitMs));
     window->Command(u"actZoom_MaxZoom")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kSecond; }, kWaitMs));
 
     window->DisplayChange({kPrimary}, kPrimary);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kPrimary; }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->geometry() == kPrimary; }, kWaitMs));
     EXPECT_TRUE(window->IsChecked(u"actZoom_MaxZoom"));
     EXPECT_EQ(window->FullScreenTag, 1);
     EXPECT_TRUE(Player()->IsOpen());
@@ -356,7 +367,7 @@ TEST_F(VideoDisplayTest, AMonitorGoneMovesTheWindowAndFullScreenComesBack)
 
     // Back in a window, it was moved to the primary monitor's corner.
     window->Command(u"actZoom_MaxZoom")->trigger();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isFullScreen(); }, 2000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->isFullScreen(); }, kWaitMs));
     EXPECT_EQ(window->frameGeometry().topLeft(), kPrimary.topLeft() + QPoint(75, 75));
 
     // A window that some monitor still shows stays where it is, and nothing reopens.
@@ -396,7 +407,7 @@ TEST_F(VideoDisplayTest, RendererChangeContinuesAtTheSameSecond)
 TEST_F(VideoDisplayTest, RightButtonPlacesAndMenusRefreshAvailability)
 {
     NewWindow();
-    Settle();
+    Settle([&] { return window->windowHandle() && window->windowHandle()->isExposed(); });
     QMenu *popup = window->mnuPopup;
     auto rightClick = [&](QWidget *w) {
         popup->hide();

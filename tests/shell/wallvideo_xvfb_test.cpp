@@ -9,6 +9,8 @@
 #include "shell/videoarea.h"
 #include "shellint/mywallvideo.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
+#include "support/waits.h"
 #include "support/x11query.h"
 #include "support/xvfb.h"
 #include "widgets/heldmodifiers.h"
@@ -48,8 +50,8 @@ protected:
             GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
         if (QString::fromUtf8(TAVIO_EXECUTABLE).isEmpty())
             GTEST_SKIP() << "the executable is not known";
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString::fromUtf8(TAVIO_EXECUTABLE));
         m_x = std::make_unique<X11Query>(qgetenv("TAVIO_XVFB_DISPLAY"));
         ASSERT_TRUE(m_x->Ok());
@@ -81,21 +83,21 @@ protected:
         m_window->setGeometry(100, 100, 640, 480);
         m_window->show();
         TMyVideoArea *area = VideoAreaOf(m_window.get());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
         ASSERT_TRUE(m_window->EnsureSubPlayer());
         m_window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
         TMyDSPlayer *p = m_window->plyMedia();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return p->GetPlayState() == psRunning && p->Started(); }, 5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return p->GetPlayState() == psRunning && p->Started(); }, kLoadedWaitMs));
     }
 
     qint64 SubPlayerPid() const
     {
-        const auto id = platform::QueryPanel(m_window->SubPlayerPanel, 2000);
+        const auto id = platform::QueryPanel(m_window->SubPlayerPanel, kLoadedWaitMs);
         return id ? id->processId : 0;
     }
     quint32 SubPlayerWindow() const
     {
-        const auto id = platform::QueryPanel(m_window->SubPlayerPanel, 2000);
+        const auto id = platform::QueryPanel(m_window->SubPlayerPanel, kLoadedWaitMs);
         return id ? quint32(id->state.windowId) : 0;
     }
     quint32 VideoWindow() const
@@ -123,7 +125,7 @@ protected:
     {
         const QRect monitor = m_window->screen()->geometry();
         QList<xcb_window_t> desktops;
-        ASSERT_TRUE(QTest::qWaitFor([&] { return (desktops = m_x->DesktopWindowsOf(pid)).size() == 1; }, 5000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return (desktops = m_x->DesktopWindowsOf(pid)).size() == 1; }, kLoadedWaitMs))
             << "desktop windows of the sub-player: " << desktops.size();
         EXPECT_EQ(desktops[0], SubPlayerWindow());
         EXPECT_EQ(m_x->Geometry(desktops[0]), monitor);
@@ -134,21 +136,22 @@ protected:
                 const QList<xcb_window_t> stack = m_x->Children(m_x->Root());
                 return stack.indexOf(desktops[0]) < stack.indexOf(quint32(m_window->winId()));
             },
-            5000));
+            kLoadedWaitMs));
         // Outside the player window the desktop shows the clip.
         const QPoint outside(monitor.right() - 20, monitor.bottom() - 20);
-        EXPECT_TRUE(QTest::qWaitFor([&] { return IsRed(ScreenPixel(outside)); }, 5000))
+        EXPECT_TRUE(QTest::qWaitFor([&] { return IsRed(ScreenPixel(outside)); }, kLoadedWaitMs))
             << std::hex << ScreenPixel(outside);
     }
 
     void ExpectGoneFromTheDesktop(qint64 pid)
     {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->DesktopWindowsOf(pid).isEmpty(); }, 5000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->DesktopWindowsOf(pid).isEmpty(); }, kLoadedWaitMs));
         EXPECT_FALSE(m_window && m_window->plyMedia()->WallVideo);
         EXPECT_EQ(TMyWallVideo::Instance(), nullptr);
     }
 
     TestDir m_runtime, m_home;
+    ScopedEnvironment m_env;
     std::unique_ptr<X11Query> m_x;
     QList<QByteArray> m_rootBefore;
     std::unique_ptr<TApp_MEDIAPlayer> m_window;
@@ -188,7 +191,8 @@ TEST_F(WallVideoXvfbTest, EveryWayOutOfWallpaperModeRemovesTheDesktopWindow)
         ExpectOnTheDesktop(pid);
         // Shown again (the next opening re-applies it): still the one window.
         m_window->ReapplyWallVideo();
-        QTest::qWait(200);
+        // Once the sub-player answers its panel again it has handled the re-apply.
+        ASSERT_EQ(SubPlayerPid(), pid);
         EXPECT_EQ(m_x->DesktopWindowsOf(pid).size(), 1);
 
         exit.leave(*m_window);
@@ -206,7 +210,7 @@ TEST_F(WallVideoXvfbTest, EveryWayOutOfWallpaperModeRemovesTheDesktopWindow)
                     const QImage image = area->screen()->grabWindow(area->winId(), centre.x(), centre.y(), 1, 1).toImage();
                     return !image.isNull() && IsRed(image.pixel(0, 0));
                 },
-                5000));
+                kLoadedWaitMs));
         }
         m_window.reset();
     }
@@ -222,7 +226,7 @@ TEST_F(WallVideoXvfbTest, KillingTheSubPlayerThatHoldsTheVideoLeavesThePlayerPla
 
     ASSERT_EQ(::kill(pid_t(pid), SIGKILL), 0);
     TMyDSPlayer *p = m_window->plyMedia();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->VideoHostPanel == 0; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_window->VideoHostPanel == 0; }, kLoadedWaitMs));
     EXPECT_TRUE(m_x->DesktopWindowsOf(pid).isEmpty());
     EXPECT_FALSE(p->WallVideo);
     EXPECT_FALSE(m_window->IsChecked(u"Action_ZoomWallvideo"));
@@ -230,7 +234,7 @@ TEST_F(WallVideoXvfbTest, KillingTheSubPlayerThatHoldsTheVideoLeavesThePlayerPla
     EXPECT_EQ(m_x->Parent(VideoWindow()), AreaWindow());
     EXPECT_EQ(p->GetPlayState(), psRunning);
     const double before = p->Position();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return p->Position() > before + 0.5; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p->Position() > before + 0.5; }, kLoadedWaitMs));
     TMyVideoArea *area = VideoAreaOf(m_window.get());
     const QPoint centre = p->VideoWindowRect().center();
     EXPECT_TRUE(QTest::qWaitFor(
@@ -238,7 +242,7 @@ TEST_F(WallVideoXvfbTest, KillingTheSubPlayerThatHoldsTheVideoLeavesThePlayerPla
             const QImage image = area->screen()->grabWindow(area->winId(), centre.x(), centre.y(), 1, 1).toImage();
             return !image.isNull() && IsRed(image.pixel(0, 0));
         },
-        5000));
+        kLoadedWaitMs));
 }
 
 TEST_F(WallVideoXvfbTest, MinimisedTheSubPlayerHoldsTheVideoAndPlaybackGoesOn)
@@ -251,11 +255,11 @@ TEST_F(WallVideoXvfbTest, MinimisedTheSubPlayerHoldsTheVideoAndPlaybackGoesOn)
     // Without a window manager nothing answers an iconify request: the state change is delivered.
     m_window->setWindowState(Qt::WindowMinimized);
     ASSERT_TRUE(m_window->isMinimized());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->Parent(VideoWindow()) == subWindow; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->Parent(VideoWindow()) == subWindow; }, kLoadedWaitMs));
     EXPECT_EQ(m_window->VideoHostPanel, m_window->SubPlayerPanel);
     EXPECT_FALSE(m_x->Viewable(subWindow));  // a hidden owner: nothing shows
     const double before = p->Position();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return p->Position() > before + 0.5; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p->Position() > before + 0.5; }, kLoadedWaitMs));
     EXPECT_EQ(p->GetPlayState(), psRunning);
 
     // Playing again while minimised: the video stays with the sub-player.
@@ -263,7 +267,7 @@ TEST_F(WallVideoXvfbTest, MinimisedTheSubPlayerHoldsTheVideoAndPlaybackGoesOn)
     EXPECT_EQ(m_x->Parent(VideoWindow()), subWindow);
 
     m_window->setWindowState(Qt::WindowNoState);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->Parent(VideoWindow()) == AreaWindow(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_x->Parent(VideoWindow()) == AreaWindow(); }, kLoadedWaitMs));
     EXPECT_EQ(m_window->VideoHostPanel, 0);
     // Laid out in the area again: the video covers its width.
     EXPECT_EQ(p->VideoWindowRect().width(), VideoAreaOf(m_window.get())->width());
