@@ -5,6 +5,7 @@
 #include "shell/mediaopening.h"
 #include "shell/openhistory.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "tags/playlistfiles.h"
 
 #include <QDir>
@@ -165,7 +166,8 @@ TEST(MediaOpening, SavedListsReadBackInEveryFormat)
 TEST(MediaOpening, ResumeListIsUtf8WithoutMarkAndGoesWithAnEmptyList)
 {
     TestDir dir;
-    qputenv("TAVIO_HOME", dir.Root().toUtf8());
+    ScopedEnvironment env;
+    env.SetPath("TAVIO_HOME", dir.Root());
     TMyWStrings entries;
     entries.Add(QStringLiteral("/m/曲.mp3"));
     entries.Add(QStringLiteral("/m/b.mp3"));
@@ -174,7 +176,6 @@ TEST(MediaOpening, ResumeListIsUtf8WithoutMarkAndGoesWithAnEmptyList)
     EXPECT_EQ(TestDir::Read(ResumeListPath()), QStringLiteral("/m/曲.mp3\r\n/m/b.mp3\r\n").toUtf8());
     ASSERT_TRUE(WriteResumeList(TMyWStrings()));
     EXPECT_FALSE(QFileInfo::exists(ResumeListPath()));
-    qunsetenv("TAVIO_HOME");
 }
 
 } // namespace

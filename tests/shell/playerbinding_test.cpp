@@ -10,6 +10,7 @@
 #include "shell/playerbinding.h"
 #include "shell/videoarea.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "tags/id3fixtures.h"
 #include "tags/taglibrary.h"
 #include "tags/tagthreads.h"
@@ -23,7 +24,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -77,10 +77,8 @@ protected:
 
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME"})
-            m_saved.push_back({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         ASSERT_TRUE(OpenLibrary());
 
@@ -95,12 +93,6 @@ protected:
     void TearDown() override
     {
         CloseLibrary();
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
 
     QString Folder() const { return m_files.Path(QStringLiteral("music")); }
@@ -126,7 +118,7 @@ protected:
 
     TestDir m_runtime, m_home, m_files;
     QByteArray m_audio;
-    std::vector<std::pair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
 };
 
 TEST_F(PlayerBindingTest, AFolderFillsTheLibraryAndTheCaptionThenOpensAgainFromTheLibrary)

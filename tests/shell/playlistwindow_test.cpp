@@ -35,8 +35,8 @@ protected:
 
     void SetUp() override
     {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         TApp_MEDIAPlayer::SetPropertyProgram(QString());
         SetMsgBoxAnswerer([this](const QString &text, const QString &caption, int) {
@@ -115,6 +115,7 @@ protected:
     TApp_MEDIAPlaylist *list = nullptr;
     QStringList boxes;
     TestDir m_runtime, m_home, m_files;
+    ScopedEnvironment m_env;
 };
 
 // A double click on a row plays that row's file; deleting the playing row plays the one after it.

@@ -13,6 +13,7 @@
 #include "shell/mediaplayer.h"
 #include "shell/playermenus.h"
 #include "support/tempdir.h"
+#include "support/testapp.h"
 #include "widgets/commanditem.h"
 
 #include <QApplication>
@@ -22,7 +23,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 
 namespace {
 
@@ -39,11 +39,9 @@ class PlaylistWindowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME", "XDG_CONFIG_HOME"})
-            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
+        m_env.SetPath("XDG_CONFIG_HOME", m_home.Root());
         EnsureApp();
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         SetMsgBoxAnswerer([](const QString &, const QString &, int flags) { return DefaultMsgBoxAnswer(flags); });
@@ -53,12 +51,6 @@ protected:
     {
         window.reset();
         SetMsgBoxAnswerer(nullptr);
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
 
     TMyCommandItem *Item(const char16_t *name) { return qobject_cast<TMyCommandItem *>(window->MenuItem(name)); }
@@ -95,7 +87,7 @@ protected:
     }
 
     TestDir m_runtime, m_home, m_work;
-    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
     std::unique_ptr<TApp_MEDIAPlayer> window;
 };
 

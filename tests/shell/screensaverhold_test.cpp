@@ -19,7 +19,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <optional>
 
 namespace {
 
@@ -32,11 +31,9 @@ protected:
 
     void SetUp() override
     {
-        for (const char *name : {"XDG_RUNTIME_DIR", "TAVIO_HOME", "XDG_CONFIG_HOME", "DBUS_SESSION_BUS_ADDRESS"})
-            m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.Root()));
-        qputenv("TAVIO_HOME", QFile::encodeName(m_home.Root()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.Root()));
+        m_env.SetPath("XDG_RUNTIME_DIR", m_runtime.Root());
+        m_env.SetPath("TAVIO_HOME", m_home.Root());
+        m_env.SetPath("XDG_CONFIG_HOME", m_home.Root());
         TApp_MEDIAPlayer::SetSubPlayerProgram(QString());
         TApp_MEDIAPlayer::SetPropertyProgram(QString());
         SetMsgBoxAnswerer([this](const QString &text, const QString &, int flags) {
@@ -49,12 +46,6 @@ protected:
     {
         window.reset();
         SetMsgBoxAnswerer({});
-        for (const auto &[name, value] : m_saved) {
-            if (value)
-                qputenv(name, *value);
-            else
-                qunsetenv(name);
-        }
     }
 
     // A running private bus with the fake service on it, as the session bus of the environment.
@@ -64,7 +55,7 @@ protected:
             GTEST_SKIP() << "no dbus-daemon to run a private bus";
         ASSERT_TRUE(bus.Offer(QStringLiteral("org.freedesktop.ScreenSaver"), QStringLiteral("/org/freedesktop/ScreenSaver"),
                               &saver));
-        qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
+        m_env.Set("DBUS_SESSION_BUS_ADDRESS", bus.address.toUtf8());
     }
 
     // Made after the bus address is set: the window's inhibitor takes the environment's bus.
@@ -91,15 +82,26 @@ protected:
         return window->plyMedia()->IsOpen() && window->plyMedia()->GetPlayState() == psRunning;
     }
 
-    // Long enough for the 300 ms display timer to have run a few times.
-    static void SomeTicks() { QTest::qWait(1000); }
+    // A second for the 300 ms display timer to run a few times, and while it runs, until it has
+    // run three times (a loaded machine makes it late).
+    void SomeTicks()
+    {
+        int ticks = 0;
+        const QMetaObject::Connection counting =
+            QObject::connect(window->Timer_SeekBar, &QTimer::timeout, window.get(), [&] { ++ticks; });
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return clock.elapsed() >= 1000 && (ticks >= 3 || !window->Timer_SeekBar->isActive()); }, kWaitMs));
+        QObject::disconnect(counting);
+    }
 
     PrivateBus bus;
     FakeScreenSaver saver;
     std::unique_ptr<TApp_MEDIAPlayer> window;
     QStringList boxes;
     TestDir m_runtime, m_home, m_files;
-    QList<QPair<const char *, std::optional<QByteArray>>> m_saved;
+    ScopedEnvironment m_env;
 };
 
 TEST_F(ScreenSaverHoldTest, HeldWhilePlayingReleasedOnPauseAndOnClose)
@@ -158,7 +160,7 @@ TEST_F(ScreenSaverHoldTest, AllowingTheScreenSaverTakesNoneAndLetsAHeldOneGo)
 // A session bus that is not there: playing goes on as before and no tick waits for the bus.
 TEST_F(ScreenSaverHoldTest, NoBusIsHarmless)
 {
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tavio-test-bus");
+    m_env.Set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/tavio-test-bus");
     NewWindow();
     PlayClip();
     window->Timer_SeekBar->stop();
