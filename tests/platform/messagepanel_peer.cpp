@@ -91,7 +91,10 @@ int main(int argc, char **argv)
             Say(QStringLiteral("SENT %1").arg(ok ? 1 : 0));
         } else if (text.startsWith(QLatin1String("HANG "))) {
             const unsigned long ms = text.mid(5).toULong();
-            QTimer::singleShot(0, &app, [ms] { QThread::msleep(ms); });
+            QTimer::singleShot(0, &app, [ms] {
+                Say(QStringLiteral("HANGING"));
+                QThread::msleep(ms);
+            });
         } else if (text == QLatin1String("QUIT")) {
             QTimer::singleShot(0, &app, &QCoreApplication::quit);
         }

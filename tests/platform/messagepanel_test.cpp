@@ -283,7 +283,7 @@ TEST_F(MessagePanelTest, IdentityQueryOfAHungPanelGivesUpAtItsTimeOut)
     ASSERT_TRUE(QueryPanel(handle, 500).has_value()); // a live, idle panel answers in time
 
     ASSERT_TRUE(DeliverPanelText(handle, QStringLiteral("HANG 2500")));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100)); // until it has begun to hang
+    ASSERT_TRUE(peer.Expect(QStringLiteral("HANGING")).has_value()); // it has begun to hang
     QElapsedTimer clock;
     clock.start();
     EXPECT_FALSE(QueryPanel(handle, 500).has_value());
