@@ -5,6 +5,7 @@
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
 #include "support/playerhome.h"
+#include "support/waits.h"
 
 #include <QApplication>
 #include <QImage>
@@ -49,12 +50,12 @@ TEST_F(VideoAreaXvfbTest, AClipOpenedInTheMainWindowShowsInsideTheVideoBox)
     window->resize(640, 400);
     window->show();
     TMyVideoArea *area = VideoAreaOf(window.get());
-    ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
 
     // The way a command line arrives: through the window's message panel.
     window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
     TMyDSPlayer *player = area->Player();
-    ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, 3000));
+    ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, kLoadedWaitMs));
     EXPECT_EQ(player->FileName(), red);
     EXPECT_TRUE(player->DisplayVisible());
 
@@ -66,7 +67,7 @@ TEST_F(VideoAreaXvfbTest, AClipOpenedInTheMainWindowShowsInsideTheVideoBox)
     auto isRed = [](QRgb c) { return qRed(c) > 200 && qGreen(c) < 60 && qBlue(c) < 60; };
     const QPoint inside[] = {box.center(), box.topLeft() + QPoint(4, 4), box.bottomRight() - QPoint(4, 4)};
     for (const QPoint &p : inside)
-        EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, 3000))
+        EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, kLoadedWaitMs))
             << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
     // Beside the box: the video background, not the picture.
     if (box.x() > 4) {
@@ -93,25 +94,25 @@ TEST_F(VideoAreaXvfbTest, FullScreenLetterboxesAWideClipUnderEveryRenderer)
         window->resize(640, 400);
         window->show();
         TMyVideoArea *area = VideoAreaOf(window.get());
-        ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
         window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(wide));
         TMyDSPlayer *player = area->Player();
-        ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, 5000));
+        ASSERT_TRUE(WaitUntil([&] { return player->GetPlayState() == psRunning; }, kLoadedWaitMs));
 
         window->Command(u"actZoom_FullScreen")->trigger();
         const QSize screen = area->screen()->geometry().size();
-        ASSERT_TRUE(WaitUntil([&] { return area->size() == screen; }, 5000))
+        ASSERT_TRUE(WaitUntil([&] { return area->size() == screen; }, kLoadedWaitMs))
             << area->width() << "x" << area->height();
         // 16:9 across the width, centred: 1280x720 at y 152 on 1280x1024.
         const int h = screen.width() * 9 / 16;
         const QRect picture(0, (screen.height() - h) / 2, screen.width(), h);
         ASSERT_GT(picture.top(), 8);
         EXPECT_TRUE(WaitUntil([&] { return player->VideoWindowRect() == picture ||
-                                           player->VideoWindowRect() == QRect(QPoint(0, 0), screen); }, 5000));
+                                           player->VideoWindowRect() == QRect(QPoint(0, 0), screen); }, kLoadedWaitMs));
         const QPoint inside[] = {picture.center(), picture.topLeft() + QPoint(8, 4),
                                  picture.bottomRight() - QPoint(8, 4)};
         for (const QPoint &p : inside)
-            EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, 5000))
+            EXPECT_TRUE(WaitUntil([&] { return isRed(PixelAt(area, p.x(), p.y())); }, kLoadedWaitMs))
                 << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
         // Above and below the picture: not the picture (the video background, or the bars of a
         // sink that draws them itself).
@@ -119,16 +120,16 @@ TEST_F(VideoAreaXvfbTest, FullScreenLetterboxesAWideClipUnderEveryRenderer)
                                {screen.width() / 2, (picture.bottom() + screen.height()) / 2},
                                {screen.width() - 8, screen.height() - 4}};
         for (const QPoint &p : bars)
-            EXPECT_TRUE(WaitUntil([&] { return !isRed(PixelAt(area, p.x(), p.y())); }, 5000))
+            EXPECT_TRUE(WaitUntil([&] { return !isRed(PixelAt(area, p.x(), p.y())); }, kLoadedWaitMs))
                 << p.x() << "," << p.y() << " " << std::hex << PixelAt(area, p.x(), p.y());
         if (player->VideoWindowRect() == picture) {
             const QPoint above(screen.width() / 2, picture.top() / 2);
-            EXPECT_TRUE(WaitUntil([&] { return (PixelAt(area, above.x(), above.y()) & 0xFFFFFF) == 0x100010u; }, 5000))
+            EXPECT_TRUE(WaitUntil([&] { return (PixelAt(area, above.x(), above.y()) & 0xFFFFFF) == 0x100010u; }, kLoadedWaitMs))
                 << std::hex << PixelAt(area, above.x(), above.y());
         }
 
         window->Command(u"actZoom_FullScreen")->trigger();
-        EXPECT_TRUE(WaitUntil([&] { return window->FullScreenTag == 0 && area->size() != screen; }, 5000));
+        EXPECT_TRUE(WaitUntil([&] { return window->FullScreenTag == 0 && area->size() != screen; }, kLoadedWaitMs));
         window.reset();
     }
 }
