@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -132,6 +133,46 @@ struct Pen {
     {
         Line(x, y, x + s, y + s, c, 1.8);
         Line(x + s, y, x, y + s, c, 1.8);
+    }
+    // A small magnifier at the left, for the find commands.
+    void SmallMagnifier()
+    {
+        Ink(kInk, 1.5);
+        p.drawEllipse(QRectF(1.5, 2.5, 8, 8));
+        p.setPen(QPen(kInk, 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(8.3, 9.3), QPointF(10.5, 11.5));
+    }
+    // A vertical arrow at x from y1 to the tip at y2 (either way).
+    void Arrow(qreal x, qreal y1, qreal y2, const QColor &c = kAccent)
+    {
+        const qreal dir = y2 > y1 ? 1 : -1;
+        Line(x, y1, x, y2 - dir * 3, c);
+        Poly({{x, y2}, {x + 2.6, y2 - dir * 4}, {x - 2.6, y2 - dir * 4}}, c);
+    }
+    // count triangles stacked upwards, or one under a bar (toEnd); the painter is
+    // mirrored for the downward glyphs.
+    void Climb(int count, bool toEnd)
+    {
+        if (toEnd) {
+            Bar(3, 2, 12, 2, kAccent);
+            Poly({{9, 6}, {15, 14.5}, {3, 14.5}});
+            return;
+        }
+        const qreal top = count == 1 ? 4.5 : 2.5;
+        const qreal h = count == 1 ? 9 : (14.0 - (count - 1) * 0.5) / count;
+        for (int i = 0; i < count; ++i) {
+            const qreal y = top + i * (h + 0.5);
+            const qreal half = std::max(h * 0.7 + 0.5, 5.0);
+            Poly({{9, y}, {9 + half, y + h}, {9 - half, y + h}});
+        }
+    }
+    void Mirrored(const std::function<void()> &draw)
+    {
+        p.save();
+        p.translate(0, 18);
+        p.scale(1, -1);
+        draw();
+        p.restore();
     }
 };
 
@@ -316,6 +357,57 @@ void Paint(QPainter &painter, TMyGlyph g)
         d.Line(2, 8, 5, 9); d.Line(16, 8, 13, 9); d.Line(2, 14, 5, 13); d.Line(16, 14, 13, 13);
         d.Line(7, 3, 8, 5); d.Line(11, 3, 10, 5);
         break;
+    case G::Cut:
+        d.Line(6.5, 11.5, 12.5, 2);
+        d.Line(11.5, 11.5, 5.5, 2);
+        d.Ink(kAccent, 1.5);
+        painter.drawEllipse(QRectF(2, 11, 5, 5));
+        painter.drawEllipse(QRectF(11, 11, 5, 5));
+        break;
+    case G::Copy:
+        d.Box(2.5, 1.5, 9, 11);
+        d.Bar(6.5, 5.5, 9, 11, Qt::white);
+        d.Box(6.5, 5.5, 9, 11, kAccent);
+        d.Line(8.5, 9, 13.5, 9, kInk, 1);
+        d.Line(8.5, 12, 13.5, 12, kInk, 1);
+        break;
+    case G::Paste:
+        d.Box(1.5, 3.5, 9, 12.5);
+        d.Bar(3.5, 2, 5, 3);
+        d.Line(3.5, 8.5, 8.5, 8.5, kInk, 1);
+        d.Line(3.5, 11.5, 8.5, 11.5, kInk, 1);
+        d.Line(14, 9.5, 14, 15.5, kAccent, 2);
+        d.Line(11, 12.5, 17, 12.5, kAccent, 2);
+        break;
+    case G::FindUp: d.SmallMagnifier(); d.Arrow(14.5, 16, 1.5); break;
+    case G::FindDown: d.SmallMagnifier(); d.Arrow(14.5, 2, 16.5); break;
+    case G::Sort:
+        for (int i = 0; i < 4; ++i)
+            d.Bar(2, 3 + i * 3.5, 2.5 + i * 2, 2);
+        d.Arrow(14.5, 2.5, 16);
+        break;
+    case G::MoveList:
+        d.Lines(2, 4, 4, 8);
+        d.Arrow(14.5, 9, 1.5);
+        d.Arrow(14.5, 9, 16.5);
+        break;
+    case G::GoToPlaying:
+        d.Lines(7.5, 4, 4, 8.5);
+        d.Poly({{1.5, 4.5}, {6, 7.5}, {1.5, 10.5}}, kAccent);
+        break;
+    case G::PlayerWindow:
+        d.Box(1.5, 2.5, 15, 13);
+        d.Line(1.5, 5.5, 16.5, 5.5);
+        d.Poly({{7, 8}, {12, 11}, {7, 14}}, kAccent);
+        break;
+    case G::MoveTop: d.Climb(1, true); break;
+    case G::MoveUp100: d.Climb(3, false); break;
+    case G::MoveUp10: d.Climb(2, false); break;
+    case G::MoveUp: d.Climb(1, false); break;
+    case G::MoveDown: d.Mirrored([&] { d.Climb(1, false); }); break;
+    case G::MoveDown10: d.Mirrored([&] { d.Climb(2, false); }); break;
+    case G::MoveDown100: d.Mirrored([&] { d.Climb(3, false); }); break;
+    case G::MoveBottom: d.Mirrored([&] { d.Climb(1, true); }); break;
     }
 }
 

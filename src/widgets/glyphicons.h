@@ -18,7 +18,12 @@ enum class TMyGlyph {
     Random, RandomOn, OriginalSize, OpenFit, KeepAspect, ScreenSaver, AllowExt, Decoder, NoSave,
     InfoPanel, TimeVerbose, Settings, MenuCustom, ToolBarCustom, ShortCut, MenuPopup, WindowList,
     Version, Debug,
+    Cut, Copy, Paste, FindUp, FindDown, Sort, MoveList, GoToPlaying, PlayerWindow,
+    MoveTop, MoveUp100, MoveUp10, MoveUp, MoveDown, MoveDown10, MoveDown100, MoveBottom,
 };
+
+// The last glyph of the list (keep it so when adding one: tests draw them all from Play on).
+constexpr TMyGlyph kLastGlyph = TMyGlyph::MoveBottom;
 
 // The glyph as an icon; with a second glyph, that one is the image shown while checked
 // (QIcon::On).
