@@ -12,6 +12,7 @@
 #include "tags/mytag.h"
 #include "tags/tagthreads.h"
 #include "widgets/heldmodifiers.h"
+#include "widgets/wraptoolbar.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +31,6 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QToolBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -106,15 +106,14 @@ void TApp_MEDIAPlaylist::CreateControls()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    ToolBar_PlayList = new QToolBar(this);
+    ToolBar_PlayList = new TMyWrapToolBar(this);
     ToolBar_PlayList->setObjectName(QStringLiteral("ToolBar_PlayList"));
-    ToolBar_PlayList->setIconSize(QSize(16, 16));
     layout->addWidget(ToolBar_PlayList);
     auto *line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFixedHeight(1);
     layout->addWidget(line);
-    ToolBar_Move = new QToolBar(this);
+    ToolBar_Move = new TMyWrapToolBar(this);
     ToolBar_Move->setObjectName(QStringLiteral("ToolBar_Move"));
     ToolBar_Move->setVisible(false);
     layout->addWidget(ToolBar_Move);

@@ -28,7 +28,6 @@ class QMenu;
 class QTableView;
 class QTableWidget;
 class QTimer;
-class QToolBar;
 class QToolButton;
 class TMyActionBuilder;
 class TMyDSPlaylist;
@@ -40,6 +39,7 @@ class TMyPlaylistModel;
 class TMyTag;
 class TMyTagFetch;
 class TMyTagRefresh;
+class TMyWrapToolBar;
 
 // Whether some property window of the program is visible.
 bool PropertyWindowShown();
@@ -56,8 +56,8 @@ public:
     TMyDSPlaylist *List() const;
 
     // --- components (objectName = the member's name) ---
-    QToolBar *ToolBar_PlayList = nullptr;
-    QToolBar *ToolBar_Move = nullptr;
+    TMyWrapToolBar *ToolBar_PlayList = nullptr;  // its buttons wrap to further rows
+    TMyWrapToolBar *ToolBar_Move = nullptr;
     QTableView *celPlaylist = nullptr;
     TMyPlaylistModel *PlaylistModel = nullptr;
     TMyPlaylistHeader *PlaylistHeader = nullptr;

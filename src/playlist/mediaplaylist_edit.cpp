@@ -10,6 +10,7 @@
 #include "playlist/playlistgrid.h"
 #include "playlist/sortcodes.h"
 #include "widgets/heldmodifiers.h"
+#include "widgets/wraptoolbar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -22,7 +23,6 @@
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTableView>
-#include <QToolBar>
 
 #include <limits>
 

@@ -1,14 +1,16 @@
 // The playlist window's menus and tool bars, built from tables of component names and
 // commands. Items never show shortcut texts: keys reach the commands through the key handling.
+// The commands carry their images; the tool bars show them alone, the menus not at all.
 #include "playlist/mediaplaylist.h"
 
 #include "custom/actionbuilder.h"
+#include "playlist/playlistimages.h"
 #include "playlist/sortcodes.h"
 #include "widgets/commanditem.h"
 #include "widgets/menubuilder.h"
+#include "widgets/wraptoolbar.h"
 
 #include <QMenu>
-#include <QToolBar>
 #include <QToolButton>
 
 #include <deque>
@@ -226,6 +228,12 @@ QMenu *NewMenu(const QString &name, QWidget *parent)
 
 void TApp_MEDIAPlaylist::CreateMenus()
 {
+    for (QAction *action :
+         Commands->Actions(TMyCommandList::ActionList1) + Commands->Actions(TMyCommandList::ActionList_Edit)) {
+        const QIcon icon = PlaylistCommandIcon(action->objectName());
+        if (!icon.isNull())
+            action->setIcon(icon);
+    }
     const TMyCommandLookup lookup = [this](QStringView name) { return Command(name); };
     const auto menu = [&](const QString &name, std::span<const TMyMenuEntry> table) {
         auto *m = NewMenu(name, this);
@@ -247,7 +255,12 @@ void TApp_MEDIAPlaylist::CreateMenus()
 
 void TApp_MEDIAPlaylist::CreateToolBars()
 {
-    ToolBar_PlayList->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Flat image buttons as on the player window's tool bars; the caption is the tool tip.
+    for (TMyWrapToolBar *bar : {ToolBar_PlayList, ToolBar_Move}) {
+        bar->setIconSize(QSize(18, 18));
+        bar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        bar->SetButtonSize(QSize(25, 24));
+    }
     for (const TMyItemRow &row : kToolRows) {
         if (row.Component == u"pnlToolFind_Find") {
             QAction *holder = ToolBar_PlayList->addWidget(pnlToolFind_Find);
@@ -275,7 +288,6 @@ void TApp_MEDIAPlaylist::CreateToolBars()
             }
         }
     }
-    ToolBar_Move->setToolButtonStyle(Qt::ToolButtonTextOnly);
     for (const TMyMenuEntry &row : kMoveRows) {
         auto *item = new TMyCommandItem(QStringLiteral("btn") + row.Name.toString(), Command(row.Command),
                                         ToolBar_Move);
