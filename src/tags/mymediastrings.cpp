@@ -108,15 +108,15 @@ TMyTag *TMyMediaStrings::MakeTag(const QString &fileName, const TMySearchRec *en
     }
     tag->MediaDuration = 0.0;
     tag->MediaLength = 0;
-    tag->FileFound = fileFound;
+    tag->SetFileFound(fileFound);
     if (fileFound) {
-        tag->FolderFound = true;
+        tag->SetFolderFound(true);
     } else if (const QString folder = tag->FilePath(); !folder.isEmpty()) {
         if (folder != m_folderSeen) {
             m_folderSeen = folder;
             m_folderSeenExists = DirectoryExists(m_folderSeen);
         }
-        tag->FolderFound = m_folderSeenExists;
+        tag->SetFolderFound(m_folderSeenExists);
     }
     return tag;
 }

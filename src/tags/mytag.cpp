@@ -190,8 +190,8 @@ void TMyCustomTag::ReadFromFile(const QString &fileName)
     FileSize = 0;
     FileWriteTime = 0;
     FileCreateTime = 0;
-    FileFound = false;
-    FolderFound = false;
+    SetFileFound(false);
+    SetFolderFound(false);
     if (fileName.isEmpty())
         return;
 
@@ -200,18 +200,18 @@ void TMyCustomTag::ReadFromFile(const QString &fileName)
         FileSize = source->file.Size();
         FileWriteTime = source->file.WriteTime();
         FileCreateTime = source->file.CreateTime();
-        FileFound = true;
+        SetFileFound(true);
         Open().source = std::move(source);
     } else {
         // Not readable as a regular file: still tell what is there (a FIFO exists, a folder is
         // no file), without opening it.
         const platform::FileStatus facts = platform::GetFileStatus(fileName);
-        FileFound = facts.exists && !facts.isDir;
+        SetFileFound(facts.exists && !facts.isDir);
         FileWriteTime = facts.writeTime;
         FileCreateTime = facts.creationTime;
     }
     const QString folder = FilePath();
-    FolderFound = !folder.isEmpty() && platform::GetFileStatus(folder).isDir;
+    SetFolderFound(!folder.isEmpty() && platform::GetFileStatus(folder).isDir);
 }
 
 void TMyCustomTag::OpenBytes(const QString &fileName, const QByteArray &bytes)
@@ -221,8 +221,8 @@ void TMyCustomTag::OpenBytes(const QString &fileName, const QByteArray &bytes)
     FileSize = bytes.size();
     FileWriteTime = 0;
     FileCreateTime = 0;
-    FileFound = true;
-    FolderFound = true;
+    SetFileFound(true);
+    SetFolderFound(true);
     Open().source = std::make_unique<BytesSource>(bytes);
 }
 
@@ -233,8 +233,8 @@ void TMyCustomTag::TakeOpenFile(TMyCustomTag &owner)
     FileSize = owner.FileSize;
     FileWriteTime = owner.FileWriteTime;
     FileCreateTime = owner.FileCreateTime;
-    FileFound = owner.FileFound;
-    FolderFound = owner.FolderFound;
+    m_fileFound = owner.m_fileFound;
+    m_folderFound = owner.m_folderFound;
     m_open = std::move(owner.m_open);
     if (m_open)
         m_open->buffer = QByteArray();
@@ -324,8 +324,8 @@ void TMyCustomTag::Assign(const TMyCustomTag &t)
     CopyFileFacts(*this, t);
     CopyTextFields(t);
     TagVersion = t.TagVersion;
-    FileFound = t.FileFound;
-    FolderFound = t.FolderFound;
+    m_fileFound = t.m_fileFound;
+    m_folderFound = t.m_folderFound;
 }
 
 void TMyCustomTag::AssignValue(const TMyTagValue &value)
@@ -338,9 +338,24 @@ void TMyCustomTag::AssignValue(TMyTagValue &&value)
     CopyFileFacts(*this, value);
     SetTexts(std::move(static_cast<TMyTagTexts &>(value)));
     TagVersion.clear();
-    FileFound = FileExists(FileName);
+    // Looked up when first asked (most tags made from values never are).
+    m_fileFound = Found::Unknown;
+    m_folderFound = Found::Unknown;
+}
+
+bool TMyCustomTag::FileFound() const
+{
+    if (m_fileFound == Found::Unknown)
+        m_fileFound = FileExists(FileName) ? Found::Yes : Found::No;
+    return m_fileFound == Found::Yes;
+}
+
+bool TMyCustomTag::FolderFound() const
+{
     // A file that is there has its folder; only for a missing one is the folder looked up.
-    FolderFound = FileFound || DirectoryExists(FilePath());
+    if (m_folderFound == Found::Unknown)
+        m_folderFound = FileFound() || DirectoryExists(FilePath()) ? Found::Yes : Found::No;
+    return m_folderFound == Found::Yes;
 }
 
 TMyTagValue TMyCustomTag::GetValue() const

@@ -129,8 +129,15 @@ public:
     int MediaLength = 0;
     double MediaDuration = -1.0;
     QString TagVersion;
-    bool FileFound = false;
-    bool FolderFound = false;
+
+    // Whether the file exists (and is no folder), and whether its folder does. Reading the file
+    // and a folder search set them as they find them; a tag made from a value (a library record,
+    // a walk's report) asks the file system when first asked, so tags nobody asks about cost no
+    // look-up. With an empty file name both are false.
+    bool FileFound() const;
+    bool FolderFound() const;
+    void SetFileFound(bool found) { m_fileFound = found ? Found::Yes : Found::No; }
+    void SetFolderFound(bool found) { m_folderFound = found ? Found::Yes : Found::No; }
 
     class Source;
 
@@ -148,6 +155,9 @@ private:
 
     std::unique_ptr<TMyTagTexts> m_texts;
     std::unique_ptr<OpenFile> m_open;  // the open file, its read position and buffer
+    enum class Found : uint8_t { No, Yes, Unknown };
+    mutable Found m_fileFound = Found::No;
+    mutable Found m_folderFound = Found::No;
 };
 
 // Reads the tag that fits the extension (".mp3" ID3, ".wma"/".wmv" ASF) and always has a title.

@@ -280,7 +280,7 @@ void TMyTagID3::ReadOpenedBy(TMyCustomTag &owner)
 
 void TMyTagID3::ReadOpened()
 {
-    if (FileFound) {
+    if (FileFound()) {
         uchar8 header[10] = {};
         if (ReadHead(10) == 10) {
             std::memcpy(header, ReadBuffer().constData(), 10);

@@ -101,7 +101,7 @@ void TMyTagWMA::ReadOpenedBy(TMyCustomTag &owner)
 
 void TMyTagWMA::ReadOpened()
 {
-    if (FileFound && ReadHead(kHeaderObjectSize) == kHeaderObjectSize) {
+    if (FileFound() && ReadHead(kHeaderObjectSize) == kHeaderObjectSize) {
         const auto *h = reinterpret_cast<const uchar8 *>(ReadBuffer().constData());
         if (std::memcmp(h, kHeaderObject, 16) == 0) {
             // The announced size counts the header object's own 30 bytes; the object count is

@@ -478,7 +478,7 @@ void T_MyInfoGet::Work()
             if (StopRequested())
                 return;
             TMyTagValue value;
-            if (work.FileFound) {
+            if (work.FileFound()) {
                 work.ReadMediaInfo();
                 value = work.GetValue();
             } else {

@@ -93,15 +93,15 @@ TEST(MediaStrings, EntryTagsHoldOnlyTheDirectoryFacts)
     EXPECT_GT(tag->FileWriteTime, 0);
     EXPECT_EQ(tag->MediaDuration, 0.0);
     EXPECT_TRUE(tag->Texts().Title.isEmpty());
-    EXPECT_TRUE(tag->FileFound);
-    EXPECT_TRUE(tag->FolderFound);
+    EXPECT_TRUE(tag->FileFound());
+    EXPECT_TRUE(tag->FolderFound());
 
     std::unique_ptr<TMyTag> missing(list.CreateTagFor(dir.Path("music/none.mp3")));
     EXPECT_EQ(missing->FileSize, 0);
-    EXPECT_FALSE(missing->FileFound);
-    EXPECT_TRUE(missing->FolderFound);
+    EXPECT_FALSE(missing->FileFound());
+    EXPECT_TRUE(missing->FolderFound());
     std::unique_ptr<TMyTag> wild(list.CreateTagFor(dir.Path("music/*.mp3")));
-    EXPECT_FALSE(wild->FileFound) << "a playlist entry is a name, not a pattern";
+    EXPECT_FALSE(wild->FileFound()) << "a playlist entry is a name, not a pattern";
 }
 
 // '#EXTM3U', '#EXTINF:123,Artist - Title', 'a.mp3', 'sub\b.mp3' in folder p yields p/a.mp3 and
@@ -234,9 +234,9 @@ TEST(MediaStrings, ExistenceCheckAndExtensionFilter)
     ASSERT_TRUE(unchecked.SearchTarget(m3u));
     EXPECT_EQ(Entries(unchecked), (QStringList{a, dir.Path("missing.mp3"), w, dir.Path("folder.mp3"), a,
                                                "http://example.invalid/s.mp3"}));
-    EXPECT_FALSE(unchecked.Tag(1)->FileFound);
-    EXPECT_TRUE(unchecked.Tag(1)->FolderFound);
-    EXPECT_FALSE(unchecked.Tag(3)->FileFound);
+    EXPECT_FALSE(unchecked.Tag(1)->FileFound());
+    EXPECT_TRUE(unchecked.Tag(1)->FolderFound());
+    EXPECT_FALSE(unchecked.Tag(3)->FileFound());
 
     // M3U lines go through the filter as they are read: a nested playlist the filter refuses is
     // not read at all.
@@ -296,8 +296,8 @@ TEST(MediaStrings, WindowsMadePlaylistsResolveAgainstTheirFolder)
         ASSERT_TRUE(list.SearchTarget(file)) << s.name;
         EXPECT_EQ(Entries(list), (QStringList{song, up, "C:\\Music\\gone.mp3"})) << s.name;
         ASSERT_EQ(list.Count(), 3);
-        EXPECT_TRUE(list.Tag(0)->FileFound && list.Tag(1)->FileFound) << s.name;
-        EXPECT_FALSE(list.Tag(2)->FileFound) << s.name;
+        EXPECT_TRUE(list.Tag(0)->FileFound() && list.Tag(1)->FileFound()) << s.name;
+        EXPECT_FALSE(list.Tag(2)->FileFound()) << s.name;
         // With the existence test the drive-letter entry goes.
         TMyMediaStrings checked;
         ASSERT_TRUE(checked.SearchTarget(file));

@@ -32,7 +32,7 @@ TEST(TagRecord, EmptyTagAndNameParts)
     EXPECT_EQ(empty.MediaDuration, -1.0);
     EXPECT_TRUE(empty.Texts().Title.isEmpty());
     EXPECT_TRUE(empty.TitleOrName().isEmpty());
-    EXPECT_FALSE(empty.FileFound);
+    EXPECT_FALSE(empty.FileFound());
 
     TMyCustomTag t;
     t.SetFileName(QStringLiteral("/m/sub.d/song.final.mp3"));
@@ -172,8 +172,8 @@ TEST(TagRecord, ValueRoundTrip)
     EXPECT_EQ(copy.VideoWidth, 320);
     EXPECT_EQ(copy.VideoHeight, 240);
     EXPECT_EQ(copy.VideoFrameRate, 29.97);
-    EXPECT_TRUE(copy.FileFound);
-    EXPECT_TRUE(copy.FolderFound);
+    EXPECT_TRUE(copy.FileFound());
+    EXPECT_TRUE(copy.FolderFound());
 
     // The record's own length is not used, and a title-less record names the file.
     TMyTagValue other = value;
@@ -183,8 +183,8 @@ TEST(TagRecord, ValueRoundTrip)
     other.Title.clear();
     const TMyCustomTag built(other);
     EXPECT_EQ(built.MediaLength, 2);
-    EXPECT_FALSE(built.FileFound);
-    EXPECT_FALSE(built.FolderFound);
+    EXPECT_FALSE(built.FileFound());
+    EXPECT_FALSE(built.FolderFound());
     EXPECT_EQ(built.GetValue().Title, QStringLiteral("other"));
 
     // Assign copies everything but the open file and recomputes the length.
@@ -215,7 +215,7 @@ TEST(TagRecord, ReadingByExtension)
     EXPECT_GT(a.FileWriteTime, 0);
     EXPECT_GT(a.FileCreateTime, 0);
     EXPECT_FALSE(a.WriteTimeText().isEmpty());
-    EXPECT_TRUE(a.FileFound && a.FolderFound);
+    EXPECT_TRUE(a.FileFound() && a.FolderFound());
     EXPECT_EQ(TMyTag(upper).Texts().Title, QStringLiteral("tagged"));  // the extension's case does not matter
 
     TMyTag o(ogg);
@@ -233,13 +233,13 @@ TEST(TagRecord, ReadingByExtension)
     EXPECT_EQ(FieldsOf(missing), (TagFields{{"Title", "missing"}}));
     EXPECT_EQ(missing.FileSize, 0);
     EXPECT_EQ(missing.FileWriteTime, 0);
-    EXPECT_FALSE(missing.FileFound);
-    EXPECT_TRUE(missing.FolderFound);
+    EXPECT_FALSE(missing.FileFound());
+    EXPECT_TRUE(missing.FolderFound());
     EXPECT_TRUE(missing.WriteTimeText().isEmpty());
 
     QDir(dir.Root()).mkdir(QStringLiteral("folder.mp3"));
     TMyTag folder(dir.Path(QStringLiteral("folder.mp3")));
-    EXPECT_FALSE(folder.FileFound);
+    EXPECT_FALSE(folder.FileFound());
     EXPECT_EQ(folder.Texts().Title, QStringLiteral("folder"));
 
     TMyTag fromBytes;
@@ -269,7 +269,7 @@ TEST(TagRecord, FilesAreClosedAndNeverBlock)
     timer.start();
     TMyTag2 t(fifo);  // nobody writes to the FIFO: opening it for reading would wait forever
     EXPECT_LT(timer.elapsed(), 3000);
-    EXPECT_TRUE(t.FileFound);
+    EXPECT_TRUE(t.FileFound());
     EXPECT_EQ(t.FileSize, 0);
     EXPECT_EQ(FieldsOf(t), (TagFields{{"Title", "pipe"}}));
     EXPECT_FALSE(t.HasOpenFile());

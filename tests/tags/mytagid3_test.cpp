@@ -426,7 +426,7 @@ TEST(TagID3, ReadsFilesAndClosesThem)
     EXPECT_EQ(a.TagFamily(), 2);
     EXPECT_EQ(a.MajorVersion(), 3);
     EXPECT_FALSE(a.HasOpenFile());
-    EXPECT_TRUE(a.FileFound);
+    EXPECT_TRUE(a.FileFound());
     EXPECT_EQ(a.FileSize, QFileInfo(withV2).size());
 
     TMyTagID3 b;

@@ -331,7 +331,7 @@ TEST_F(TagLibraryTest, TagWithoutTitleIsStoredUnderItsBaseName)
     EXPECT_EQ(found->FileName, song);
     EXPECT_EQ(found->FileSize, 4);
     EXPECT_EQ(found->FileWriteTime, tag.FileWriteTime);
-    EXPECT_TRUE(found->FileFound);
+    EXPECT_TRUE(found->FileFound());
 
     // Looked up into an existing tag, fields the library does not keep end up empty.
     TMyTag existing;

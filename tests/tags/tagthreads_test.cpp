@@ -328,7 +328,7 @@ TEST_F(TagThreadsTest, MissingFileIsReportedButNotStored)
     Walk();
     EXPECT_EQ(progress, (std::vector<int>{0, 1}));
     EXPECT_EQ(EntryTag(list, 1)->Texts().Title, QStringLiteral("gone"));
-    EXPECT_FALSE(EntryTag(list, 1)->FileFound);
+    EXPECT_FALSE(EntryTag(list, 1)->FileFound());
     EXPECT_EQ(EntryTag(list, 1)->MediaDuration, 0.0);
     EXPECT_EQ(fake.Calls(gone), 0);
     EXPECT_FALSE(Stored(gone));
