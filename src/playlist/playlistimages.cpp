@@ -7,14 +7,9 @@
 
 namespace {
 
-struct CommandImage {
-    QStringView command;
-    TMyGlyph glyph;
-};
-
 using G = TMyGlyph;
 
-constexpr CommandImage kImages[] = {
+constexpr TMyCommandGlyph kImages[] = {
     {u"actPlay_SelPlay", G::Play},
     {u"actPlay_GoToItemIndex", G::GoToPlaying},
     {u"actFind_FindUp", G::FindUp},
@@ -66,11 +61,6 @@ constexpr CommandImage kImages[] = {
 
 QIcon PlaylistCommandIcon(QStringView commandName)
 {
-    static const QHash<QString, QIcon> icons = [] {
-        QHash<QString, QIcon> made;
-        for (const CommandImage &c : kImages)
-            made.insert(c.command.toString().toLower(), GlyphIcon(c.glyph));
-        return made;
-    }();
+    static const QHash<QString, QIcon> icons = CommandGlyphIcons(kImages);
     return icons.value(commandName.toString().toLower());
 }

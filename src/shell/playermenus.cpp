@@ -501,15 +501,9 @@ constexpr TMyToolEntry kPlayToolBar[] = {
 };
 
 // Images of the commands: command, image, image while checked.
-struct CommandImage {
-    QStringView command;
-    TMyGlyph glyph;
-    TMyGlyph checked = TMyGlyph::None;
-};
-
 using G = TMyGlyph;
 
-constexpr CommandImage kImages[] = {
+constexpr TMyCommandGlyph kImages[] = {
     {u"Action_FileOpenFile", G::OpenFile},
     {u"Action_FileOpenFolder", G::OpenFolder},
     {u"Action_FileOpenThisFolder", G::OpenThisFolder},
@@ -628,9 +622,7 @@ std::span<const TMyToolEntry> PlayToolBarTable() { return kPlayToolBar; }
 QIcon PlayerCommandIcon(QStringView commandName)
 {
     static const QHash<QString, QIcon> icons = [] {
-        QHash<QString, QIcon> made;
-        for (const CommandImage &c : kImages)
-            made.insert(c.command.toString().toLower(), GlyphIcon(c.glyph, c.checked));
+        QHash<QString, QIcon> made = CommandGlyphIcons(kImages);
         for (const auto &t : kTextImages)
             made.insert(t[0].toString().toLower(), TextIcon(t[1].toString()));
         for (const auto &t : kFramedTextImages)

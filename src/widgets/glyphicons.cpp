@@ -509,3 +509,12 @@ QIcon TextIcon(const QString &text, bool framed)
         return icon;
     }));
 }
+
+QHash<QString, QIcon> CommandGlyphIcons(std::span<const TMyCommandGlyph> table)
+{
+    QHash<QString, QIcon> icons;
+    icons.reserve(qsizetype(table.size()));
+    for (const TMyCommandGlyph &row : table)
+        icons.insert(row.Command.toString().toLower(), GlyphIcon(row.Glyph, row.Checked));
+    return icons;
+}

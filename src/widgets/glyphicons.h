@@ -3,8 +3,11 @@
 // an 18 × 18 grid (and twice that for high-density screens), so no image files or image format
 // plug-ins are needed. User-interface thread (QPixmap).
 
+#include <QHash>
 #include <QIcon>
 #include <QString>
+
+#include <span>
 
 enum class TMyGlyph {
     None,
@@ -30,3 +33,14 @@ constexpr TMyGlyph kLastGlyph = TMyGlyph::MoveBottom;
 QIcon GlyphIcon(TMyGlyph glyph, TMyGlyph checked = TMyGlyph::None);
 // A short text (a play rate such as "1.5", a zoom such as "200") drawn to fill the image.
 QIcon TextIcon(const QString &text, bool framed = false);
+
+// One row of a window's table of command images: the command's name, its glyph and the glyph
+// shown while it is checked (None: the same).
+struct TMyCommandGlyph {
+    QStringView Command;
+    TMyGlyph Glyph;
+    TMyGlyph Checked = TMyGlyph::None;
+};
+
+// The icons of such a table, keyed by the command's name in lower case.
+QHash<QString, QIcon> CommandGlyphIcons(std::span<const TMyCommandGlyph> table);
