@@ -145,8 +145,11 @@ struct TMyToolEntry {
     constexpr TMyToolEntry RightMenu(QStringView menu) const { TMyToolEntry e = *this; e.Right = menu; return e; }
 };
 
-constexpr TMyToolEntry ToolCmd(QStringView name, QStringView command) { return {name, command}; }
-constexpr TMyToolEntry ToolSep(QStringView name) { return {name, {}}; }
+constexpr TMyToolEntry ToolCmd(QStringView name, QStringView command)
+{
+    return {name, command, true, TMyToolStyle::Button, {}, {}};
+}
+constexpr TMyToolEntry ToolSep(QStringView name) { return ToolCmd(name, {}); }
 
 // Appends the table's buttons to bar: icon-only, flat, of buttonSize (separators keep the
 // style's width). Returns the items made, in table order (separators as plain QActions).

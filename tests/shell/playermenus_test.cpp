@@ -94,15 +94,19 @@ TEST_F(PlayerMenusTest, EveryItemIsBoundToACatalogueCommandUnderANameUniqueInIts
     // Items without a command are the sub-menu captions and the send-to places.
     for (QAction *a : MenuItems(window->mnuMain) + MenuItems(window->mnuPopup)) {
         auto *item = qobject_cast<TMyCommandItem *>(a);
-        if (item && !item->Command())
+        if (item && !item->Command()) {
             EXPECT_TRUE(a->menu() || a->objectName().contains(QLatin1String("SendTo"))) << a->objectName().toStdString();
+        }
     }
     // The menu bar shows the main menu's items themselves.
     EXPECT_EQ(window->menuBar()->actions(), window->mnuMain->actions());
-    for (QToolBar *bar : {window->ToolBar_Main, window->ToolBar_Play})
-        for (QAction *a : bar->actions())
-            if (auto *item = qobject_cast<TMyCommandItem *>(a))
+    for (QToolBar *bar : {window->ToolBar_Main, window->ToolBar_Play}) {
+        for (QAction *a : bar->actions()) {
+            if (auto *item = qobject_cast<TMyCommandItem *>(a)) {
                 EXPECT_NE(item->Command(), nullptr) << a->objectName().toStdString();
+            }
+        }
+    }
 }
 
 TEST_F(PlayerMenusTest, ToolBarsShowTheirDefaultLayoutsAndKeepTheOtherButtons)
