@@ -13,7 +13,8 @@
 #   tavio      the player, with its own empty TAVIO_HOME and runtime folder, so it meets no other
 #              player and no settings.
 # Prints the median of each and the ratios. A desktop session has a message bus, which the
-# toolkit asks about menus at start; without one the script runs itself inside a private bus.
+# toolkit talks to at start (without one it tries to launch one); without one the script runs
+# itself inside a private bus.
 set -u
 if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ] && command -v dbus-run-session >/dev/null; then
     exec dbus-run-session -- "$0" "$@" 2> >(grep -v "Failed to set fd limit" >&2)
