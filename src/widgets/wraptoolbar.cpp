@@ -10,6 +10,51 @@
 
 #include <algorithm>
 
+namespace {
+
+// The divider between groups of buttons, drawn by the style as a tool bar's separator.
+class T_MySeparator : public QWidget {
+public:
+    explicit T_MySeparator(QWidget *parent) : QWidget(parent)
+    {
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    }
+    void SetHeight(int height)
+    {
+        m_height = height;
+        updateGeometry();
+    }
+    // Whether its action is visible. The bar's layout shows it only where it stands between two
+    // items of a row: at the start or the end of a row it would divide nothing.
+    bool Wanted() const { return m_wanted; }
+    void SetWanted(bool wanted)
+    {
+        m_wanted = wanted;
+        if (!wanted)
+            hide();
+    }
+    QSize sizeHint() const override
+    {
+        return QSize(style()->pixelMetric(QStyle::PM_ToolBarSeparatorExtent, nullptr, this), m_height);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        QStyleOption option;
+        option.initFrom(this);
+        option.state |= QStyle::State_Horizontal;
+        style()->drawPrimitive(QStyle::PE_IndicatorToolBarSeparator, &option, &painter, this);
+    }
+
+private:
+    int m_height = 22;
+    bool m_wanted = true;
+};
+
+} // namespace
+
 // Lays its items out left to right and starts a new row where the next item would not fit.
 class T_MyFlowLayout : public QLayout {
 public:
@@ -41,22 +86,16 @@ public:
     // Everything in one row.
     QSize sizeHint() const override
     {
-        QSize size;
-        for (const QLayoutItem *item : m_items) {
-            if (item->isEmpty())
-                continue;
-            const QSize hint = item->sizeHint();
-            size.rwidth() += (size.width() > 0 ? spacing() : 0) + hint.width();
-            size.rheight() = std::max(size.height(), hint.height());
-        }
-        return size.grownBy(contentsMargins());
+        const Arranged oneRow = Arrange(QRect(0, 0, QWIDGETSIZE_MAX / 2, 0), false);
+        const QMargins margins = contentsMargins();
+        return QSize(oneRow.width + margins.left() + margins.right(), oneRow.height);
     }
     // The widest item decides.
     QSize minimumSize() const override
     {
         QSize size(0, 0);
         for (const QLayoutItem *item : m_items) {
-            if (!item->isEmpty())
+            if (!Skipped(item) && !Divider(item))
                 size = size.expandedTo(item->minimumSize());
         }
         return size.grownBy(contentsMargins());
@@ -71,9 +110,29 @@ private:
     struct Arranged {
         int height = 0;
         int rows = 0;
+        int width = 0;  // of the widest row
     };
 
-    // Places the items in rect when apply is set; the height they take and their rows.
+    static T_MySeparator *Divider(const QLayoutItem *item)
+    {
+        return dynamic_cast<T_MySeparator *>(item->widget());
+    }
+    // A hidden action's item. A divider is judged by its action, not by whether the layout has
+    // hidden it at a row's end.
+    static bool Skipped(const QLayoutItem *item)
+    {
+        const T_MySeparator *divider = Divider(item);
+        return divider ? !divider->Wanted() : item->isEmpty();
+    }
+    // The item's size; a divider the layout has hidden keeps its own.
+    static QSize HintOf(const QLayoutItem *item)
+    {
+        const T_MySeparator *divider = Divider(item);
+        return divider ? divider->sizeHint() : item->sizeHint();
+    }
+
+    // Places the items in rect when apply is set; the height they take and their rows. Dividers
+    // that would start or end a row take no room there and are hidden.
     Arranged Arrange(const QRect &rect, bool apply) const
     {
         const QMargins margins = contentsMargins();
@@ -83,18 +142,21 @@ private:
         int y = area.y();
         QList<QLayoutItem *> row;
         int rowWidth = 0;
+        QList<QLayoutItem *> dividers;  // wanted, waiting for the item after them
+        int dividersWidth = 0;          // with a gap after each
+        QList<T_MySeparator *> dropped;
         const auto endRow = [&] {
             int height = 0;
             int expanding = 0;
             for (const QLayoutItem *item : row) {
-                height = std::max(height, item->sizeHint().height());
+                height = std::max(height, HintOf(item).height());
                 expanding += (item->expandingDirections() & Qt::Horizontal) ? 1 : 0;
             }
             if (apply) {
                 int extra = std::max(0, area.width() - rowWidth);
                 int x = area.x();
                 for (QLayoutItem *item : row) {
-                    QSize size = item->sizeHint();
+                    QSize size = HintOf(item);
                     if (expanding > 0 && (item->expandingDirections() & Qt::Horizontal)) {
                         const int share = extra / expanding;
                         extra -= share;
@@ -102,26 +164,60 @@ private:
                         size.setWidth(std::min(size.width() + share, item->maximumSize().width()));
                     }
                     size.setHeight(std::min(size.height(), height));
-                    item->setGeometry(QRect(QPoint(x, y + (height - size.height()) / 2), size));
+                    const QRect place(QPoint(x, y + (height - size.height()) / 2), size);
+                    if (T_MySeparator *divider = Divider(item)) {
+                        // Placed directly: the layout item of a hidden widget ignores its place.
+                        divider->setGeometry(place);
+                        divider->setVisible(true);
+                    } else {
+                        item->setGeometry(place);
+                    }
                     x += size.width() + gap;
                 }
             }
             y += height + gap;
             ++result.rows;
+            result.width = std::max(result.width, rowWidth);
             row.clear();
             rowWidth = 0;
         };
+        const auto dropDividers = [&] {
+            for (QLayoutItem *item : dividers)
+                dropped << Divider(item);
+            dividers.clear();
+            dividersWidth = 0;
+        };
         for (QLayoutItem *item : m_items) {
-            if (item->isEmpty())
+            if (Skipped(item))
                 continue;
-            const int width = item->sizeHint().width();
-            if (!row.isEmpty() && rowWidth + gap + width > area.width())
+            const int width = HintOf(item).width();
+            if (Divider(item)) {
+                dividers << item;
+                dividersWidth += width + gap;
+                continue;
+            }
+            if (row.isEmpty()) {
+                dropDividers();  // they would start the row
+            } else if (rowWidth + gap + dividersWidth + width > area.width()) {
+                dropDividers();  // they would end this row or start the next
                 endRow();
+            } else {
+                for (QLayoutItem *divider : dividers)
+                    row.append(divider);
+                rowWidth += dividersWidth;
+                dividers.clear();
+                dividersWidth = 0;
+            }
             rowWidth += (row.isEmpty() ? 0 : gap) + width;
             row.append(item);
         }
+        dropDividers();  // after the last item
         if (!row.isEmpty())
             endRow();
+        if (apply) {
+            for (T_MySeparator *divider : dropped)
+                divider->setVisible(false);
+        }
         result.height = margins.top() + margins.bottom() + std::max(0, y - area.y() - gap);
         return result;
     }
@@ -129,40 +225,6 @@ private:
     QList<QLayoutItem *> m_items;
 };
 
-namespace {
-
-// The divider between groups of buttons, drawn by the style as a tool bar's separator.
-class T_MySeparator : public QWidget {
-public:
-    explicit T_MySeparator(QWidget *parent) : QWidget(parent)
-    {
-        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    }
-    void SetHeight(int height)
-    {
-        m_height = height;
-        updateGeometry();
-    }
-    QSize sizeHint() const override
-    {
-        return QSize(style()->pixelMetric(QStyle::PM_ToolBarSeparatorExtent, nullptr, this), m_height);
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter painter(this);
-        QStyleOption option;
-        option.initFrom(this);
-        option.state |= QStyle::State_Horizontal;
-        style()->drawPrimitive(QStyle::PE_IndicatorToolBarSeparator, &option, &painter, this);
-    }
-
-private:
-    int m_height = 22;
-};
-
-} // namespace
 
 TMyWrapToolBar::TMyWrapToolBar(QWidget *parent) : QWidget(parent)
 {
@@ -216,13 +278,22 @@ void TMyWrapToolBar::actionEvent(QActionEvent *event)
             index += m_widgets.contains(a) ? 1 : 0;
         }
         m_layout->InsertWidget(index, widget);
-        widget->setVisible(action->isVisible());
+        if (auto *divider = dynamic_cast<T_MySeparator *>(widget))
+            divider->SetWanted(action->isVisible());  // the layout shows it where it divides
+        else
+            widget->setVisible(action->isVisible());
         break;
     }
     case QEvent::ActionChanged:
         // Most changes are of state (enabled, checked), which the button follows by itself.
-        if (QWidget *widget = m_widgets.value(action); widget && widget->isHidden() == action->isVisible())
+        if (QWidget *widget = m_widgets.value(action); auto *divider = dynamic_cast<T_MySeparator *>(widget)) {
+            if (divider->Wanted() != action->isVisible()) {
+                divider->SetWanted(action->isVisible());
+                m_layout->invalidate();
+            }
+        } else if (widget && widget->isHidden() == action->isVisible()) {
             widget->setVisible(action->isVisible());
+        }
         break;
     case QEvent::ActionRemoved: {
         // The widget may be gone already (a widget action deletes its widget before it leaves).

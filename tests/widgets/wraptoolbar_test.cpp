@@ -1,6 +1,7 @@
 // The wrapping tool bar: its items keep their order and size and wrap to further rows on a
-// narrow bar instead of being hidden; hidden actions take no room; a widget that expands fills
-// its row; removed actions take their buttons with them.
+// narrow bar instead of being hidden; hidden actions take no room; a divider at the start or
+// the end of a row takes no room and is hidden until it divides again; a widget that expands
+// fills its row; removed actions take their buttons with them.
 #include "widgets/glyphicons.h"
 #include "widgets/wraptoolbar.h"
 
@@ -38,7 +39,7 @@ protected:
         layout->addWidget(filler, 1);
         for (int i = 0; i < 10; ++i) {
             if (i == 4)
-                bar->addAction(NewSeparator());
+                bar->addAction(separator = NewSeparator());
             auto *action = new QAction(QStringLiteral("command&%1").arg(i), bar);
             action->setObjectName(QStringLiteral("btn%1").arg(i));
             action->setIcon(GlyphIcon(TMyGlyph::Play));
@@ -103,6 +104,7 @@ protected:
     TMyWrapToolBar *bar = nullptr;
     QWidget *filler = nullptr;
     QList<QAction *> buttons;
+    QAction *separator = nullptr;  // between the fourth and the fifth button
 };
 
 TEST_F(WrapToolBarTest, ButtonsWrapToRowsAndKeepTheirLook)
@@ -112,7 +114,7 @@ TEST_F(WrapToolBarTest, ButtonsWrapToRowsAndKeepTheirLook)
     const struct {
         int width;
         int rows;  // 0: more than one, fewer than one a button
-    } cases[] = {{600, 1}, {160, 0}, {25 + 2 * margin, 11}};
+    } cases[] = {{600, 1}, {160, 0}, {25 + 2 * margin, 10}};  // the separator divides no row
     for (const auto &c : cases) {
         SCOPED_TRACE(c.width);
         Show(c.width);
@@ -150,10 +152,66 @@ TEST_F(WrapToolBarTest, HiddenActionsTakeNoRoom)
     EXPECT_FALSE(bar->widgetForAction(buttons[0])->isVisible());
     const int fewer = CheckPlacement();
     EXPECT_LT(fewer, rows);
-    EXPECT_EQ(Shown().size(), 5);  // four buttons and the separator
+    // Four buttons; the separator, first now, divides nothing.
+    EXPECT_EQ(Shown().size(), 4);
+    EXPECT_FALSE(bar->widgetForAction(separator)->isVisible());
     buttons[0]->setVisible(true);
     Relayout();
     EXPECT_EQ(Shown().first(), bar->widgetForAction(buttons[0]));
+    EXPECT_EQ(Shown().value(1), bar->widgetForAction(separator));
+}
+
+TEST_F(WrapToolBarTest, DividerAtARowBreakTakesNoRoomAndHides)
+{
+    QWidget *divider = bar->widgetForAction(separator);
+    QWidget *fourth = bar->widgetForAction(buttons[3]);
+    QWidget *fifth = bar->widgetForAction(buttons[4]);
+    const QMargins margins = bar->layout()->contentsMargins();
+    const int gap = bar->layout()->spacing();
+    const int dividerWidth = divider->sizeHint().width();
+    ASSERT_GT(dividerWidth, 0);
+    // A row of exactly four buttons, of four and the divider, of four, the divider and one more.
+    const int four = margins.left() + margins.right() + 4 * 25 + 3 * gap;
+    const struct {
+        int width;
+        bool divides;  // the divider stands between the fourth and the fifth button
+    } cases[] = {
+        {four, false},                                    // the break falls on the divider
+        {four + gap + dividerWidth, false},               // it would end the first row
+        {four + 2 * gap + dividerWidth + 25 - 1, false},  // one pixel short of taking the fifth
+        {four + 2 * gap + dividerWidth + 25, true},       // the fifth follows it on the row
+        {600, true},                                      // one row
+        {four, false},                                    // and back
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.width);
+        Show(c.width);
+        ASSERT_EQ(bar->width(), c.width);
+        const int rows = CheckPlacement();
+        EXPECT_EQ(rows, bar->RowCount());
+        EXPECT_EQ(divider->isVisible(), c.divides);
+        if (c.divides) {
+            EXPECT_EQ(divider->geometry().left(), fourth->geometry().right() + 1 + gap);
+            EXPECT_EQ(fifth->geometry().left(), divider->geometry().right() + 1 + gap);
+        } else {
+            // The fifth button starts the second row at the margin, the fourth ends the first.
+            EXPECT_EQ(fifth->geometry().left(), margins.left());
+            EXPECT_GT(fifth->geometry().top(), fourth->geometry().bottom());
+            EXPECT_EQ(fourth->geometry().left(), margins.left() + 3 * (25 + gap));
+            // The bar is no higher than the buttons' rows alone need.
+            EXPECT_EQ(rows, (10 + 3) / 4);
+        }
+    }
+    // A hidden divider stays hidden where it would divide, and comes back with its action.
+    Show(600);
+    separator->setVisible(false);
+    Relayout();
+    EXPECT_FALSE(divider->isVisible());
+    EXPECT_EQ(fifth->geometry().left(), fourth->geometry().right() + 1 + gap);
+    separator->setVisible(true);
+    Relayout();
+    EXPECT_TRUE(divider->isVisible());
+    EXPECT_EQ(fifth->geometry().left(), divider->geometry().right() + 1 + gap);
 }
 
 TEST_F(WrapToolBarTest, ExpandingWidgetFillsItsRowAndRemovedItemsGo)
