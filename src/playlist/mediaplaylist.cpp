@@ -118,7 +118,7 @@ void TApp_MEDIAPlaylist::CreateControls()
     ToolBar_Move->setVisible(false);
     layout->addWidget(ToolBar_Move);
 
-    celPlaylist = new QTableView(this);
+    celPlaylist = new TMyPlaylistView(this);
     celPlaylist->setObjectName(QStringLiteral("celPlaylist"));
     PlaylistModel = new TMyPlaylistModel(celPlaylist);
     PlaylistModel->SetList(List());

@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
 
 QString PlaylistCellText(const TMyWStrings &list, int row, int column)
 {
@@ -225,4 +226,31 @@ void TMyPlaylistHeader::mouseReleaseEvent(QMouseEvent *event)
         Q_EMIT sortMenuRequested(event->globalPosition().toPoint());
     else if (event->button() == Qt::LeftButton && logicalIndexAt(pos) == 0 && !OnSectionEdge(pos))
         Q_EMIT sortMenuRequested(mapToGlobal(QPoint(0, height())));
+}
+
+// ---- TMyPlaylistView ----------------------------------------------------------------------------
+
+TMyPlaylistView::TMyPlaylistView(QWidget *parent) : QTableView(parent) {}
+
+void TMyPlaylistView::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    QScrollBar *sideways = horizontalScrollBar();
+    const int offset = sideways->value();
+    QTableView::scrollTo(index, hint);
+    if (!m_columnMove)
+        sideways->setValue(offset);
+}
+
+QModelIndex TMyPlaylistView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
+{
+    const QModelIndex next = QTableView::moveCursor(cursorAction, modifiers);
+    const QModelIndex current = currentIndex();
+    m_columnMove = next.isValid() && current.isValid() && next.column() != current.column();
+    return next;
+}
+
+void TMyPlaylistView::keyPressEvent(QKeyEvent *event)
+{
+    QTableView::keyPressEvent(event);
+    m_columnMove = false;
 }

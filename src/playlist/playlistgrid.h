@@ -7,6 +7,7 @@
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QStyledItemDelegate>
+#include <QTableView>
 
 #include <functional>
 
@@ -76,4 +77,22 @@ protected:
 private:
     bool OnSectionEdge(const QPoint &pos) const;
     bool m_pressedInside = false;
+};
+
+// The grid's view. Rows are selected whole, so bringing the current cell into view scrolls the
+// grid up and down but not sideways, except for a key that moves the current cell to another
+// column: on a window narrower than the name column every new current row would otherwise
+// scroll the row numbers out of view.
+class TMyPlaylistView : public QTableView {
+    Q_OBJECT
+public:
+    explicit TMyPlaylistView(QWidget *parent = nullptr);
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    bool m_columnMove = false;  // a key is moving the current cell to another column
 };

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QtCore/qtestsupport_core.h>
@@ -111,6 +112,69 @@ TEST_F(PlaylistWindowTest, GridReadsTheListAndSizesFromTheFont)
     Load(many);
     EXPECT_EQ(window->ColumnWidth(0), fm.horizontalAdvance(QStringLiteral("12345")) + 4);
     EXPECT_EQ(window->PlaylistModel->rowCount(), 12345);
+}
+
+// A window narrower than the name column shows the grid from the number column when it opens and
+// while keys move the current row up and down, which is still scrolled into view; a key that
+// moves to another column scrolls sideways to it, and a sideways scroll stays while rows change.
+TEST_F(PlaylistWindowTest, NarrowGridKeepsTheNumbersInViewAsKeysMoveTheRow)
+{
+    Load(Letters(26) + Letters(26) + Letters(26) + Letters(26));
+    window->SetColumnWidth(1, 320);  // as the settings may bring it back
+    player.SetItemIndex(70);
+    window->resize(220, 300);
+    window->ShowList();
+    QCoreApplication::processEvents();
+    QTableView *grid = window->celPlaylist;
+    ASSERT_LT(grid->viewport()->width(), window->ColumnWidth(1));
+    const QScrollBar *sideways = grid->horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+    const auto rowInView = [&](int row) {
+        const QRect cell = grid->visualRect(window->PlaylistModel->index(row, 0));
+        return cell.top() >= 0 && cell.bottom() < grid->viewport()->height();
+    };
+    const auto columnInView = [&](int column) {
+        const int left = grid->columnViewportPosition(column);
+        return left < grid->viewport()->width() && left + grid->columnWidth(column) > 0;
+    };
+    EXPECT_EQ(window->CurrentRow(), 70);
+    EXPECT_TRUE(rowInView(70));
+    EXPECT_EQ(sideways->value(), 0);
+
+    const struct {
+        int key;
+        int row;  // -1: past a page
+    } moves[] = {{Qt::Key_Down, 71}, {Qt::Key_Up, 70}, {Qt::Key_PageDown, -1}, {Qt::Key_PageUp, -1},
+                 {Qt::Key_Up, -1}};
+    int row = 70;
+    for (const auto &m : moves) {
+        SCOPED_TRACE(m.key);
+        KeyUp(grid, m.key);
+        EXPECT_NE(window->CurrentRow(), row);
+        row = window->CurrentRow();
+        if (m.row >= 0) {
+            EXPECT_EQ(row, m.row);
+        }
+        EXPECT_TRUE(rowInView(row));
+        EXPECT_EQ(sideways->value(), 0);
+        EXPECT_EQ(Selection(), std::make_pair(row, row));
+    }
+
+    // To the folder column and back by keys.
+    KeyUp(grid, Qt::Key_Right);
+    KeyUp(grid, Qt::Key_Right);
+    EXPECT_EQ(grid->currentIndex().column(), 2);
+    EXPECT_TRUE(columnInView(2));
+    const int scrolled = sideways->value();
+    EXPECT_GT(scrolled, 0);
+    KeyUp(grid, Qt::Key_Down);
+    EXPECT_EQ(window->CurrentRow(), row + 1);
+    EXPECT_EQ(sideways->value(), scrolled);
+    KeyUp(grid, Qt::Key_Left);
+    EXPECT_TRUE(columnInView(1));
+    KeyUp(grid, Qt::Key_Left);
+    EXPECT_EQ(grid->currentIndex().column(), 0);
+    EXPECT_EQ(sideways->value(), 0);
 }
 
 // The eight move commands: distances, the block's order, beeps at the ends; the playing mark
