@@ -132,7 +132,8 @@ private:
     }
 
     // Places the items in rect when apply is set; the height they take and their rows. Dividers
-    // that would start or end a row take no room there and are hidden.
+    // that would start or end a row take no room there and are hidden, and so are all but the
+    // first of dividers next to each other (the buttons between them hidden).
     Arranged Arrange(const QRect &rect, bool apply) const
     {
         const QMargins margins = contentsMargins();
@@ -143,7 +144,7 @@ private:
         QList<QLayoutItem *> row;
         int rowWidth = 0;
         QList<QLayoutItem *> dividers;  // wanted, waiting for the item after them
-        int dividersWidth = 0;          // with a gap after each
+        int dividerWidth = 0;           // of the first, with the gap after it
         QList<T_MySeparator *> dropped;
         const auto endRow = [&] {
             int height = 0;
@@ -185,28 +186,27 @@ private:
             for (QLayoutItem *item : dividers)
                 dropped << Divider(item);
             dividers.clear();
-            dividersWidth = 0;
+            dividerWidth = 0;
         };
         for (QLayoutItem *item : m_items) {
             if (Skipped(item))
                 continue;
             const int width = HintOf(item).width();
             if (Divider(item)) {
+                if (dividers.isEmpty())
+                    dividerWidth = width + gap;
                 dividers << item;
-                dividersWidth += width + gap;
                 continue;
             }
             if (row.isEmpty()) {
                 dropDividers();  // they would start the row
-            } else if (rowWidth + gap + dividersWidth + width > area.width()) {
+            } else if (rowWidth + gap + dividerWidth + width > area.width()) {
                 dropDividers();  // they would end this row or start the next
                 endRow();
-            } else {
-                for (QLayoutItem *divider : dividers)
-                    row.append(divider);
-                rowWidth += dividersWidth;
-                dividers.clear();
-                dividersWidth = 0;
+            } else if (!dividers.isEmpty()) {
+                row.append(dividers.takeFirst());
+                rowWidth += dividerWidth;
+                dropDividers();  // one divides enough
             }
             rowWidth += (row.isEmpty() ? 0 : gap) + width;
             row.append(item);

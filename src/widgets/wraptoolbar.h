@@ -4,10 +4,10 @@
 //
 // It works on the widget's actions as QToolBar does: every action added gets a flat tool button
 // (a QWidgetAction its widget, a separator a divider), shown while the action is visible and
-// placed in the actions' order. A divider that would start or end a row takes no room and is
-// hidden there, as a tool bar hides one next to its overflow; it comes back where it divides
-// again. Each row is as high as its tallest item, items are centred in it, and an item whose
-// horizontal policy expands takes the room left at the end of its row.
+// placed in the actions' order. A divider that would start or end a row, or follow another,
+// takes no room and is hidden there, as a tool bar hides one next to its overflow; it comes
+// back where it divides again. Each row is as high as its tallest item, items are centred in
+// it, and an item whose horizontal policy expands takes the room left at the end of its row.
 // The bar reports its height for a width, so a box layout gives it the rows it needs.
 
 #include <QHash>

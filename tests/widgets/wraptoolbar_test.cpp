@@ -1,7 +1,7 @@
 // The wrapping tool bar: its items keep their order and size and wrap to further rows on a
 // narrow bar instead of being hidden; hidden actions take no room; a divider at the start or
-// the end of a row takes no room and is hidden until it divides again; a widget that expands
-// fills its row; removed actions take their buttons with them.
+// the end of a row, or next to another, takes no room and is hidden until it divides again; a
+// widget that expands fills its row; removed actions take their buttons with them.
 #include "widgets/glyphicons.h"
 #include "widgets/wraptoolbar.h"
 
@@ -212,6 +212,21 @@ TEST_F(WrapToolBarTest, DividerAtARowBreakTakesNoRoomAndHides)
     Relayout();
     EXPECT_TRUE(divider->isVisible());
     EXPECT_EQ(fifth->geometry().left(), divider->geometry().right() + 1 + gap);
+
+    // Dividers next to each other (the buttons between them hidden) divide once.
+    QAction *second = NewSeparator();
+    bar->insertAction(buttons[5], second);
+    buttons[4]->setVisible(false);
+    Relayout();
+    QWidget *sixth = bar->widgetForAction(buttons[5]);
+    EXPECT_TRUE(divider->isVisible());
+    EXPECT_FALSE(bar->widgetForAction(second)->isVisible());
+    EXPECT_EQ(sixth->geometry().left(), divider->geometry().right() + 1 + gap);
+    separator->setVisible(false);
+    Relayout();
+    EXPECT_TRUE(bar->widgetForAction(second)->isVisible());
+    EXPECT_EQ(sixth->geometry().left(), bar->widgetForAction(second)->geometry().right() + 1 + gap);
+    CheckPlacement();
 }
 
 TEST_F(WrapToolBarTest, ExpandingWidgetFillsItsRowAndRemovedItemsGo)
