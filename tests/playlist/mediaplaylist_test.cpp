@@ -251,8 +251,9 @@ TEST_F(PlaylistWindowTest, DeletingPlaysTheEntryAfterTheBlockOrNothing)
         EXPECT_EQ(player.log, c.log);
         EXPECT_EQ(player.Playing(), QString::fromLatin1(c.nowPlaying));
         EXPECT_EQ(player.busy, 0);
-        if (!*c.order)
+        if (!*c.order) {
             EXPECT_EQ(player.ItemIndex(), -1);
+        }
     }
 
     // The Delete key on the grid removes the selection; with a modifier it does nothing.
