@@ -352,6 +352,13 @@ void TApp_MEDIAPlayer::CloseWindowSteps()
     for (QTimer *timer : {Timer_SeekBar, Timer_Time, Timer_Frame, Timer_IsPlay, Timer_GetFile})
         timer->stop();
     SetScreenSaverInhibited(false);
+    // The video window goes with this window's own and takes the media with it: the entry and
+    // second the list stands at are kept now for the settings written at the end (a point
+    // already waiting for its file to reopen stays).
+    if (SavedIndex < 0 && plyMedia()->IsOpen()) {
+        SavedIndex = plyMedia()->ItemIndex;
+        SavedPosition = plyMedia()->Position();
+    }
     DisableUserInput();
     if (isMinimized() || isMaximized())
         showNormal();

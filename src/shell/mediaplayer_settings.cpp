@@ -154,7 +154,7 @@ void TApp_MEDIAPlayer::SaveSettings(TMyIniFile &ini)
     const bool pending = SavedIndex >= 0;
     ini.WriteInteger(QStringLiteral("RESUME"), QStringLiteral("Index"), pending ? SavedIndex : player->ItemIndex);
     ini.WriteInteger(QStringLiteral("RESUME"), QStringLiteral("Time"),
-                     pending ? int(SavedPosition) : int(player->PositionSeconds()));
+                     int(pending ? SavedPosition : player->Position()));  // whole seconds, cut
     if (IsChecked(u"actOpt_Resume"))
         WriteResumeList(*player->Playlist());
 

@@ -1,6 +1,8 @@
 // The player window on a real X server (TAVIO_XVFB_DISPLAY; skipped without one): a clip shows in
-// the video area, pausing holds the position, and a click on the seek bar moves it.
+// the video area, pausing holds the position, and a click on the seek bar moves it; closing the
+// window keeps the entry and second that the resume list reopens.
 #include "engine/dsplayer.h"
+#include "custom/myinifile.h"
 #include "engine/mediafixtures.h"
 #include "shell/mediaplayer.h"
 #include "shell/videoarea.h"
@@ -78,6 +80,36 @@ TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
     EXPECT_NEAR(player->Position(), 7, 0.6);
     EXPECT_TRUE(window->lblTime->text().startsWith(QStringLiteral("7"))) << window->lblTime->text().toStdString();
     window->close();
+    window.reset();
+}
+
+TEST_F(PlayerWindowXvfbTest, ClosingWithAVideoKeepsItsEntryAndWholeSecond)
+{
+    // The video window goes with the player window's own, and the media with it: the second
+    // written at exit is the one the user left, not that of a closed media.
+    const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));  // ten seconds
+    ASSERT_FALSE(red.isEmpty());
+    auto window = std::make_unique<TApp_MEDIAPlayer>();
+    window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+    window->resize(640, 480);
+    window->show();
+    TMyVideoArea *area = VideoAreaOf(window.get());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
+    window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
+    TMyDSPlayer *player = window->plyMedia();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kLoadedWaitMs));
+    ASSERT_TRUE(player->HasVideo());
+    window->Execute(u"actPlay_PlayPause");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psPaused && !player->SeekPending(); }, kLoadedWaitMs));
+    player->SetPosition(6.7);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !player->SeekPending(); }, kLoadedWaitMs));
+    ASSERT_NEAR(player->Position(), 6.7, 0.1);
+
+    window->close();
+    TMyIniFile ini{QString()};
+    window->SaveSettings(ini);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("RESUME"), QStringLiteral("Index"), -2), 0);
+    EXPECT_EQ(ini.ReadInteger(QStringLiteral("RESUME"), QStringLiteral("Time"), -1), 6);  // whole seconds, cut
     window.reset();
 }
 
