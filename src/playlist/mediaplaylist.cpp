@@ -441,8 +441,13 @@ void TApp_MEDIAPlaylist::closeEvent(QCloseEvent *event)
 void TApp_MEDIAPlaylist::celPlaylistClick()
 {
     const int row = CurrentRow();
-    if (row < 0 || List()->Count() == 0)
+    if (row < 0 || List()->Count() == 0) {
+        // No entry is current: nothing of an entry that left the list stays in the panel.
+        m_fetch->Cancel();
+        ClearInfo();
+        mnuInfoPopup();
         return;
+    }
     if (!m_fetch->Fetch(List(), row))
         platform::Beep();
 }

@@ -230,6 +230,7 @@ void TApp_MEDIAPlaylist::actListEdit_CutExecute()
     EndListUpdate();
     SetClipboardText(paths.join(QLatin1Char('\n')));
     RefreshList(false);
+    celPlaylistClick();  // another entry is current now: the panel shows it
     ResumeTagRefresh();
 }
 

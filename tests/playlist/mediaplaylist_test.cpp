@@ -8,6 +8,7 @@
 #include "playlist/playlistgrid.h"
 #include "playlist/sortcodes.h"
 #include "support/tempdir.h"
+#include "tags/mediameasure.h"
 #include "tags/mytag.h"
 #include "widgets/heldmodifiers.h"
 
@@ -453,6 +454,39 @@ TEST_F(PlaylistWindowTest, InformationRowsOfTheCurrentEntry)
     window->SelectRows(1, 1);
     window->ShowEntryFileInfo(1, &goneTag);
     EXPECT_EQ(window->InfoText(3), QStringLiteral("ファイルが存在しません"));
+}
+
+// The panel shows the current row's entry after every edit that changes it, and nothing once the
+// list is empty (no texts of entries that left the list, nothing for the copy commands).
+TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
+{
+    SetMediaMeasurer([](const QString &) { return TMediaInfo{1.0, 0, 0, 0}; });
+    TestDir dir;
+    QStringList files;
+    for (const char *name : {"one.mp3", "two.mp3", "three.mp3"})
+        files << dir.Write(QString::fromLatin1(name), QByteArray("media bytes"));
+    for (const QString &file : files)
+        player.Playlist()->AddObject(file, player.Playlist()->CreateTagFor(file));
+    window->RefreshList(true);
+    auto shows = [&](const QString &title) {
+        return QTest::qWaitFor([&] { return window->InfoText(0) == title && !window->InfoText(3).isEmpty(); }, 5000);
+    };
+    window->SelectRows(0, 0);
+    window->celPlaylistClick();
+    ASSERT_TRUE(shows(QStringLiteral("one")));
+
+    window->Command(u"actListEdit_Cut")->trigger();
+    EXPECT_TRUE(shows(QStringLiteral("two")));
+    window->Command(u"actListEdit_Delete")->trigger();
+    EXPECT_TRUE(shows(QStringLiteral("three")));
+
+    window->Command(u"actListEdit_Cut")->trigger();
+    ASSERT_EQ(player.Playlist()->Count(), 0);
+    QTest::qWait(50);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_EQ(window->InfoText(row), QString()) << row;
+    EXPECT_FALSE(window->Command(u"actInfo_CopyTitle")->isEnabled());
+    SetMediaMeasurer(nullptr);
 }
 
 TEST_F(PlaylistWindowTest, SortCycleMarkersAndShuffle)
