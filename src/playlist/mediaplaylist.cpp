@@ -257,6 +257,10 @@ void TApp_MEDIAPlaylist::UpdateColumnZero()
 
 void TApp_MEDIAPlaylist::FormResize()
 {
+    // The last column takes what the others leave of the grid's inside, which a vertical scroll
+    // bar narrows: a width restored or dragged earlier must not push it out of view.
+    const int rest = celPlaylist->viewport()->width() - PlaylistHeader->sectionSize(0) - PlaylistHeader->sectionSize(1);
+    PlaylistHeader->resizeSection(2, std::max(PlaylistHeader->minimumSectionSize(), rest));
     celInfo->setColumnWidth(1, std::max(0, celInfo->viewport()->width() - celInfo->columnWidth(0)));
 }
 
@@ -538,6 +542,8 @@ bool TApp_MEDIAPlaylist::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     } else if (watched == celPlaylist->viewport()) {
+        if (type == QEvent::Resize)
+            FormResize();
         if (type == QEvent::Wheel) {
             wheelEvent(static_cast<QWheelEvent *>(event));
             return true;

@@ -118,6 +118,23 @@ TEST_F(PlaylistWindowTest, GridReadsTheListAndSizesFromTheFont)
 // A window narrower than the name column shows the grid from the number column when it opens and
 // while keys move the current row up and down, which is still scrolled into view; a key that
 // moves to another column scrolls sideways to it, and a sideways scroll stays while rows change.
+// Column widths saved from a window without a vertical scroll bar still fit once the list is
+// long enough to need one: the last column gives way, no horizontal scroll bar appears.
+TEST_F(PlaylistWindowTest, SavedColumnWidthsFitBesideTheScrollBar)
+{
+    // As at start: the settings are read and the list loaded before the window is first shown.
+    window->SetColumnWidth(1, 336);
+    window->SetColumnWidth(2, 334);
+    Load(Letters(26) + Letters(26));
+    window->resize(703, 421);
+    window->show();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(window->celPlaylist->verticalScrollBar()->isVisible());
+    EXPECT_EQ(window->celPlaylist->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(window->ColumnWidth(0) + window->ColumnWidth(1) + window->ColumnWidth(2),
+              window->celPlaylist->viewport()->width());
+}
+
 TEST_F(PlaylistWindowTest, NarrowGridKeepsTheNumbersInViewAsKeysMoveTheRow)
 {
     Load(Letters(26) + Letters(26) + Letters(26) + Letters(26));
