@@ -33,16 +33,39 @@ bool IsUserInput(QEvent::Type type)
     }
 }
 
-// True when the receiver lies inside the dialog the operation has opened.
+// The widget of one of our top-level windows (events reach a window before its widget).
+QWidget *WidgetOfWindow(const QWindow *window)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window)
+            return widget;
+    }
+    return nullptr;
+}
+
+// True when the receiver lies inside the dialog the operation has opened, including the windows
+// of its own that the dialog opens (a drop-down list, a context menu), or inside the popup open
+// over it (a completion list has no parent at all). No other popup can be open: input to the
+// rest of the program is turned away.
 bool InsideActiveModal(QObject *watched)
 {
     QWidget *modal = QApplication::activeModalWidget();
     if (!modal)
         return false;
-    if (auto *widget = qobject_cast<QWidget *>(watched))
-        return widget == modal || modal->isAncestorOf(widget);
-    if (auto *window = qobject_cast<QWindow *>(watched))
-        return modal->windowHandle() == window;
+    QWidget *widget = qobject_cast<QWidget *>(watched);
+    if (!widget) {
+        if (auto *window = qobject_cast<QWindow *>(watched))
+            widget = WidgetOfWindow(window);
+    }
+    if (!widget)
+        return false;
+    if (QWidget *popup = QApplication::activePopupWidget(); popup && (popup == widget || popup->isAncestorOf(widget)))
+        return true;
+    // isAncestorOf stops at a window's edge: the owner chain goes on through parent windows.
+    for (QWidget *w = widget; w; w = w->parentWidget()) {
+        if (w == modal)
+            return true;
+    }
     return false;
 }
 

@@ -6,7 +6,7 @@
 // Disabling a Qt window would disable the dialogs the operation itself opens (a question, a
 // file dialog), so input is turned away by an application event filter instead: it swallows
 // mouse, key, wheel, touch, context-menu and drop events aimed anywhere but inside the active
-// modal dialog.
+// modal dialog (the drop-down, completion and context lists it opens included).
 
 #include <QObject>
 
