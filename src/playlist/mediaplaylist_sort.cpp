@@ -117,6 +117,10 @@ void TApp_MEDIAPlaylist::SortList(int code)
                 setWindowTitle(QStringLiteral("リストを並べ替えました"));
                 Timer_StatusReset->start();
                 actPlay_GoToItemIndexExecute();
+                // Without the playing entry made current the current row holds another entry now.
+                const int playing = m_player->ItemIndex();
+                if (playing < 0 || playing >= List()->Count() || ShiftHeld())
+                    celPlaylistClick();
                 ResumeTagRefresh();
             }
         }

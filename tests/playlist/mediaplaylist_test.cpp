@@ -473,8 +473,8 @@ TEST_F(PlaylistWindowTest, InformationRowsOfTheCurrentEntry)
     EXPECT_EQ(window->InfoText(3), QStringLiteral("ファイルが存在しません"));
 }
 
-// The panel shows the current row's entry after every edit that changes it, and nothing once the
-// list is empty (no texts of entries that left the list, nothing for the copy commands).
+// The panel shows the current row's entry after every edit or sort that puts another entry there,
+// and nothing once the list is empty (no texts of entries that left the list, nothing for the copy commands).
 TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
 {
     SetMediaMeasurer([](const QString &) { return TMediaInfo{1.0, 0, 0, 0}; });
@@ -497,6 +497,21 @@ TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
     window->Command(u"actListEdit_Delete")->trigger();
     EXPECT_TRUE(shows(QStringLiteral("three")));
 
+    // Nothing plays: a sort leaves the current row where it was, with another entry in it.
+    for (const char *name : {"c.mp3", "a.mp3", "b.mp3"}) {
+        const QString file = dir.Write(QString::fromLatin1(name), QByteArray("media bytes"));
+        player.Playlist()->AddObject(file, player.Playlist()->CreateTagFor(file));
+    }
+    player.SetItemIndex(-1);
+    window->RefreshList(true);
+    window->SelectRows(1, 1);
+    window->celPlaylistClick();
+    ASSERT_TRUE(shows(QStringLiteral("c")));
+    window->SortList(1);
+    ASSERT_EQ(player.Playlist()->Get(1), dir.Path(QStringLiteral("b.mp3")));  // a b c three
+    EXPECT_TRUE(shows(QStringLiteral("b")));
+
+    window->SelectRows(0, player.Playlist()->Count() - 1);
     window->Command(u"actListEdit_Cut")->trigger();
     ASSERT_EQ(player.Playlist()->Count(), 0);
     QTest::qWait(50);
