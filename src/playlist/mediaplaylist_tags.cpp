@@ -56,6 +56,7 @@ void TApp_MEDIAPlaylist::UpdateThreadDestroyed()
 void TApp_MEDIAPlaylist::ListLoaded()
 {
     TagsComplete = false;
+    ResetStatusCaption();  // the collection's progress ends here
     RefreshList(true);
     if (m_player->ReadTagEnabled())
         StartTagRefresh();

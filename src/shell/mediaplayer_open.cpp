@@ -7,6 +7,7 @@
 #include "lists/fileutils.h"
 #include "platform/appstate.h"
 #include "platform/uihooks.h"
+#include "playlist/mediaplaylist.h"
 #include "shell/appinfo.h"
 #include "shell/busycount.h"
 #include "shell/mediaopening.h"
@@ -238,10 +239,16 @@ void TApp_MEDIAPlayer::OpenPaths(const QStringList &given, bool recordHistory)
 
 void TApp_MEDIAPlayer::Timer_GetFileTimer()
 {
-    if (!m_foundName.isEmpty())
+    // The playlist window shows the progress too (its own status reset brings its caption back).
+    if (!m_foundName.isEmpty()) {
         setWindowTitle(QStringLiteral("[%1] %2").arg(m_foundCount).arg(m_foundName));
-    else
+        if (App_MEDIAPlaylist)
+            App_MEDIAPlaylist->ShowPlayingCaption(m_foundCount, m_foundName);
+    } else {
         setWindowTitle(QString());
+        if (App_MEDIAPlaylist)
+            App_MEDIAPlaylist->Timer_StatusReset->start();
+    }
 }
 
 void TApp_MEDIAPlayer::Action_FileOpenFileExecute(QObject *sender)

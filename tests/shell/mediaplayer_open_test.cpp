@@ -2,6 +2,7 @@
 // collection, adding that finds nothing, saving the list and the resume point of a replaced list.
 #include "custom/myinifile.h"
 #include "engine/dsplayer.h"
+#include "playlist/mediaplaylist.h"
 #include "platform/uihooks.h"
 #include "shell/appinfo.h"
 #include "shell/mediaplayer.h"
@@ -108,16 +109,18 @@ TEST_F(OpenTest, ASecondOpeningDuringALongCollectionOnlyBeeps)
         for (int f = 0; f < 100; ++f)
             Touch(QStringLiteral("tree/%1/%2.mp3").arg(d).arg(f));
     const QString other = Touch(QStringLiteral("other.mp3"));
+    TApp_MEDIAPlaylist *playlist = window->PlaylistWindow();
     bool tried = false;
-    QString captionWhileCollecting;
+    QString captionWhileCollecting, listCaptionWhileCollecting;
     QTimer::singleShot(0, window.get(), [&] {
         tried = true;
-        // What the search reports reaches the caption at the progress timer's next tick.
+        // What the search reports reaches both captions at the progress timer's next tick.
         TMyDSPlaylist *list = window->plyMedia()->Playlist();
         ASSERT_TRUE(list->OnFileFound);
         list->OnFileFound(list, 7, QStringLiteral("/x/曲.mp3"));
         window->Timer_GetFileTimer();
         captionWhileCollecting = window->windowTitle();
+        listCaptionWhileCollecting = playlist->windowTitle();
         window->OpenPaths({other}, true);
     });
     window->OpenPaths({m_files.Path(QStringLiteral("tree"))}, true);
@@ -126,6 +129,9 @@ TEST_F(OpenTest, ASecondOpeningDuringALongCollectionOnlyBeeps)
     EXPECT_EQ(window->plyMedia()->EntryCount(), 6000);
     EXPECT_FALSE(Entries(*window).contains(other));
     EXPECT_EQ(captionWhileCollecting, QStringLiteral("[7] /x/曲.mp3"));
+    EXPECT_EQ(listCaptionWhileCollecting, QStringLiteral("[7] /x/曲.mp3"));
+    // The playlist window's caption is back at rest once the list is loaded.
+    EXPECT_EQ(playlist->windowTitle(), QStringLiteral("プレイリスト"));
     EXPECT_FALSE(window->Opening());
 }
 
