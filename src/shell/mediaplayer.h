@@ -390,6 +390,8 @@ private:
     void SeekBarReleased(const QPoint &pos, bool wasThumbHold);
     void ShowOrHideBars();
     void AskMediaError(int index, const QString &path);
+    // True while the entry at index is still the current one and holds path.
+    bool IsCurrentEntry(int index, const QString &path);
     void SetScreenSaverInhibited(bool on);
     bool HandleKeyEvent(QObject *watched, QKeyEvent *event);
     bool HandleMouseEvent(QObject *watched, QEvent *event);

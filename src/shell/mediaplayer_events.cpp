@@ -156,6 +156,10 @@ void TApp_MEDIAPlayer::AskMediaError(int index, const QString &path)
     if (Alive == 0 || index >= p->EntryCount() || p->Playlist()->Get(index) != path)
         return;  // the list changed meanwhile
     const int answer = MsgBoxYesNoCancel(QStringLiteral("%1\rは再生できません。リストから削除しますか").arg(path));
+    // A list handed over while the question waited (a second start) is left as it is: neither
+    // the deletion nor the move to the next entry is about it.
+    if (Alive == 0 || !IsCurrentEntry(index, path))
+        return;
     if (answer == IDYES) {
         PlayerBinding->StopTagRefresh();
         p->Close();
@@ -167,6 +171,12 @@ void TApp_MEDIAPlayer::AskMediaError(int index, const QString &path)
     } else if (answer == IDNO) {
         p->PlayNext();
     }
+}
+
+bool TApp_MEDIAPlayer::IsCurrentEntry(int index, const QString &path)
+{
+    TMyDSPlayer *p = plyMedia();
+    return p->ItemIndex == index && index >= 0 && index < p->EntryCount() && p->Playlist()->Get(index) == path;
 }
 
 void TApp_MEDIAPlayer::MediaDeleted()

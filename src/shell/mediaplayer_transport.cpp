@@ -395,6 +395,10 @@ void TApp_MEDIAPlayer::ListDelExecute()
     if (MsgBoxQuestion(QStringLiteral("%1\r%2\r\rリストから削除しますか").arg(ExtractFilePath(path), ExtractFileName(path))) !=
         IDYES)
         return;
+    // A list handed over while the question waited (a second start) no longer holds the entry
+    // the answer is about.
+    if (!IsCurrentEntry(index, path))
+        return;
     PlayerBinding->StopTagRefresh();
     p->Close();
     p->Playlist()->Delete(index);

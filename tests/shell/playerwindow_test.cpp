@@ -356,6 +356,46 @@ TEST_F(PlayerWindowTest, TheThreeAnswersToAFileThatCannotPlay)
     EXPECT_EQ(window->windowTitle(), AppTitle());
 }
 
+// While a question about one entry waits, a second start can hand the player a new list: the
+// answer then belongs to an entry that is gone and touches nothing of the new list.
+TEST_F(PlayerWindowTest, AnAnswerAboutAnEntryThatWentMeanwhileActsOnNothing)
+{
+    const QString bad = BadFile(QStringLiteral("0 broken.mp3"));
+    const QString tone = CopyOf("tone.wav", QStringLiteral("1 tone.wav"));
+    const QString a = CopyOf("tone.wav", QStringLiteral("a.wav")), b = CopyOf("v25.avi", QStringLiteral("b.avi"));
+    const QString newList = QStringLiteral("\"%1\" \"%2\"").arg(a, b);
+    struct Case {
+        const char *what;
+        bool deleteCommand;  // else the question about a file that cannot play
+        int answer;
+    } cases[] = {{"delete, yes", true, IDYES}, {"cannot play, yes", false, IDYES}, {"cannot play, no", false, IDNO}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        NewWindow();
+        boxes.clear();
+        SetMsgBoxAnswerer([&](const QString &text, const QString &, int) {
+            boxes << text;
+            window->MyMessagePanel1TextChange(nullptr, newList);
+            return c.answer;
+        });
+        if (c.deleteCommand) {
+            OpenPaused({tone});
+            window->Command(u"actList_Del")->setEnabled(true);
+            window->Execute(u"actList_Del");
+        } else {
+            window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\" \"%2\"").arg(bad, tone));
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !boxes.isEmpty(); }, kWaitMs));
+        }
+        Settled([&] { return Player()->IsOpen() && Player()->GetPlayState() == psRunning; }, kWaitMs);
+        EXPECT_EQ(boxes.size(), 1);
+        ASSERT_EQ(Player()->EntryCount(), 2);
+        EXPECT_EQ(Player()->Playlist()->Get(0), a);
+        EXPECT_EQ(Player()->Playlist()->Get(1), b);
+        EXPECT_EQ(Player()->ItemIndex, 0);
+        EXPECT_EQ(Player()->FileName(), a);
+    }
+}
+
 // Where an opened file starts: the resume point, else the start position when it lies inside.
 TEST_F(PlayerWindowTest, ResumePointAndStartPosition)
 {
