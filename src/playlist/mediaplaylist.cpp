@@ -214,8 +214,11 @@ void TApp_MEDIAPlaylist::ConnectPlayer()
 {
     connect(m_player, &TMyPlayerPort::listChanged, this, [this] {
         // Not for the window's own edits, nor while the busy count holds input off.
-        if (isEnabled() && !m_player->IsBusy() && m_listUpdates == 0)
+        if (isEnabled() && !m_player->IsBusy() && m_listUpdates == 0) {
             RefreshList(true);
+            if (isVisible())
+                celPlaylistClick();  // the current row may hold another entry now
+        }
     });
     connect(m_player, &TMyPlayerPort::playingChanged, this, [this] {
         mnuPlayListPopup();
@@ -424,8 +427,8 @@ void TApp_MEDIAPlaylist::ShowList()
         const int index = m_player->ItemIndex();
         const int row = index >= 0 && index < List()->Count() ? index : 0;
         SelectRows(row, row, row);
-        celPlaylistClick();
     }
+    celPlaylistClick();  // also empties the panel of a list emptied while the window was hidden
     CenterOnCursorMonitor();
     show();
     raise();

@@ -58,6 +58,8 @@ void TApp_MEDIAPlaylist::ListLoaded()
     TagsComplete = false;
     ResetStatusCaption();  // the collection's progress ends here
     RefreshList(true);
+    if (isVisible())
+        celPlaylistClick();  // the panel shows an entry of the new list (else ShowList does)
     if (m_player->ReadTagEnabled())
         StartTagRefresh();
 }

@@ -485,6 +485,7 @@ TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
     for (const QString &file : files)
         player.Playlist()->AddObject(file, player.Playlist()->CreateTagFor(file));
     window->RefreshList(true);
+    window->show();
     auto shows = [&](const QString &title) {
         return QTest::qWaitFor([&] { return window->InfoText(0) == title && !window->InfoText(3).isEmpty(); }, 5000);
     };
@@ -510,6 +511,16 @@ TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
     window->SortList(1);
     ASSERT_EQ(player.Playlist()->Get(1), dir.Path(QStringLiteral("b.mp3")));  // a b c three
     EXPECT_TRUE(shows(QStringLiteral("b")));
+
+    // The player removes the entry (it could not be played), or loads another list.
+    player.Playlist()->Delete(1);
+    EXPECT_TRUE(shows(QStringLiteral("c")));
+    const QString other = dir.Write(QStringLiteral("other.mp3"), QByteArray("media bytes"));
+    player.Playlist()->Clear();
+    player.Playlist()->AddObject(other, player.Playlist()->CreateTagFor(other));
+    player.Playlist()->AddObject(files[2], player.Playlist()->CreateTagFor(files[2]));
+    Q_EMIT player.listLoaded();
+    EXPECT_TRUE(shows(window->CurrentRow() == 0 ? QStringLiteral("other") : QStringLiteral("three")));
 
     window->SelectRows(0, player.Playlist()->Count() - 1);
     window->Command(u"actListEdit_Cut")->trigger();
