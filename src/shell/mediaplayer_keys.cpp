@@ -7,6 +7,7 @@
 #include "custom/keycodes.h"
 #include "engine/dsplayer.h"
 #include "widgets/heldmodifiers.h"
+#include "widgets/mytrackbar.h"
 
 #include <QAction>
 #include <QAbstractScrollArea>
@@ -184,8 +185,11 @@ bool TApp_MEDIAPlayer::HandleMouseEvent(QObject *watched, QEvent *event)
     if (widget->window() != this)
         return false;  // another window's (the playlist's) own
     if (event->type() == QEvent::Wheel) {
-        // Controls that take the wheel themselves keep it.
-        if (qobject_cast<QAbstractSlider *>(widget) || qobject_cast<QAbstractScrollArea *>(widget))
+        // Controls that take the wheel themselves keep it; but the seek bar's thumb seeks only
+        // when dropped, so a wheel there would move it away from the playing second: the
+        // wheel is the window's there too.
+        if ((qobject_cast<QAbstractSlider *>(widget) && widget != TrackBar_Seek) ||
+            qobject_cast<QAbstractScrollArea *>(widget))
             return false;
         auto *wheel = static_cast<QWheelEvent *>(event);
         const int delta = wheel->angleDelta().y();

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QtTest/QTest>
 
 #include <gtest/gtest.h>
@@ -354,6 +355,39 @@ TEST_F(PlayerWindowTest, TheThreeAnswersToAFileThatCannotPlay)
     EXPECT_EQ(Player()->EntryCount(), 0);
     EXPECT_FALSE(Player()->IsOpen());
     EXPECT_EQ(window->windowTitle(), AppTitle());
+}
+
+// The wheel over the seek bar is the window's (zoom, or a skip with the right button held): the
+// bar on its own would move its thumb away from the playing second without seeking. The volume
+// bar keeps the wheel, and the volume follows it.
+TEST_F(PlayerWindowTest, TheWheelOverTheSeekBarNeverLeavesItOutOfStep)
+{
+    NewWindow();
+    window->show();
+    OpenPaused({LongClip()});
+    SeekAndSettle(60);
+    window->Timer_SeekBarTimer(window->Timer_SeekBar);
+    ASSERT_EQ(window->TrackBar_Seek->value(), 60);
+    QList<int> zooms;
+    window->OnZoomWheel = [&](int delta) { zooms << delta; };
+    auto wheel = [](QWidget *w, int delta) {
+        const QPointF at(w->width() / 2.0, w->height() / 2.0);
+        QWheelEvent event(at, w->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w, &event);
+    };
+    wheel(window->TrackBar_Seek, -120);
+    wheel(window->TrackBar_Seek, -120);
+    EXPECT_EQ(zooms, (QList<int>{-120, -120}));
+    EXPECT_EQ(window->TrackBar_Seek->value(), 60);
+    EXPECT_NEAR(Player()->Position(), 60, 0.5);
+
+    window->Command(u"actPlay_Volume")->trigger();
+    ASSERT_TRUE(window->barVolume->isVisible());
+    wheel(window->barVolume, -120);
+    EXPECT_LT(window->barVolume->value(), 100);
+    EXPECT_EQ(Player()->Volume(), window->barVolume->value());
+    EXPECT_EQ(zooms.size(), 2);
 }
 
 // While a question about one entry waits, a second start can hand the player a new list: the
