@@ -559,6 +559,7 @@ bool TApp_MEDIAPlaylist::eventFilter(QObject *watched, QEvent *event)
                 FormResize();
             } else if (mouse->button() == Qt::RightButton && List()->Count() > 0 &&
                        celPlaylist->indexAt(pos).isValid()) {
+                celPlaylistClick();  // the press may have made another row current
                 mnuPlayListPopup();
                 mnuPlayList->popup(mouse->globalPosition().toPoint());
             }

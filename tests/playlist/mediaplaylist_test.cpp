@@ -493,6 +493,21 @@ TEST_F(PlaylistWindowTest, InformationFollowsTheCurrentRowThroughEdits)
     window->celPlaylistClick();
     ASSERT_TRUE(shows(QStringLiteral("one")));
 
+    // A right click on another row makes it current for the menu: the panel shows its entry.
+    const QPoint at = window->celPlaylist->visualRect(window->PlaylistModel->index(2, 1)).center();
+    QWidget *viewport = window->celPlaylist->viewport();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent click(type, at, viewport->mapToGlobal(at), Qt::RightButton,
+                          type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(viewport, &click);
+    }
+    window->mnuPlayList->close();
+    ASSERT_EQ(window->CurrentRow(), 2);
+    EXPECT_TRUE(shows(QStringLiteral("three")));
+    window->SelectRows(0, 0);
+    window->celPlaylistClick();
+    ASSERT_TRUE(shows(QStringLiteral("one")));
+
     window->Command(u"actListEdit_Cut")->trigger();
     EXPECT_TRUE(shows(QStringLiteral("two")));
     window->Command(u"actListEdit_Delete")->trigger();
