@@ -319,8 +319,7 @@ void TApp_MEDIAPlaylist::ReloadRows(bool keepCurrent)
     if (selected)
         SelectRows(first, last, current);
     else if (keepCurrent && List()->Count() > 0)
-        celPlaylist->selectionModel()->setCurrentIndex(PlaylistModel->index(std::max(current, 0), 1),
-                                                       QItemSelectionModel::NoUpdate);
+        SelectRows(current, current, current);  // the current row is always a selected one
     SetFirstVisibleRow(top);
 }
 

@@ -209,7 +209,8 @@ private:
     void UpdateRowHeight();
     void UpdateColumnZero();
     // The model reset from the list with the selection, the current row and the first visible
-    // row put back; without a selection, keepCurrent makes the old current row current again.
+    // row put back; without a selection, keepCurrent makes the old current row current (and
+    // selected) again.
     void ReloadRows(bool keepCurrent);
     void FormResize();
     void ClearInfo();

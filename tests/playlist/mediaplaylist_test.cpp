@@ -282,6 +282,19 @@ TEST_F(PlaylistWindowTest, DeletingPlaysTheEntryAfterTheBlockOrNothing)
     EXPECT_EQ(player.Names(), QStringLiteral("a b c d"));
     KeyUp(window->celPlaylist, Qt::Key_Delete);
     EXPECT_EQ(player.Names(), QStringLiteral("a d"));
+
+    // Everything deleted, a list loaded after: its first row is selected, so the keys and the
+    // commands that act on the selection work at once.
+    window->Command(u"actListEdit_SelectAll")->trigger();
+    window->Command(u"actListEdit_Delete")->trigger();
+    ASSERT_EQ(player.Playlist()->Count(), 0);
+    player.Fill(Letters(3));
+    Q_EMIT player.listLoaded();
+    EXPECT_EQ(Selection(), std::make_pair(0, 0));
+    EXPECT_EQ(window->CurrentRow(), 0);
+    EXPECT_TRUE(window->Command(u"actListEdit_Delete")->isEnabled());
+    KeyUp(window->celPlaylist, Qt::Key_Delete);
+    EXPECT_EQ(player.Names(), QStringLiteral("b c"));
 }
 
 // A block of tens of thousands of entries goes in one pass, however the selection lies.
