@@ -188,6 +188,9 @@ void TApp_MEDIAPlayer::MediaDeleted()
     setWindowTitle(AppTitle());
     SetApplicationTitle(AppTitle());
     setToolTip(QString());
+    // Nothing is left to describe: the panel no longer names the file that went last.
+    for (QLabel *label : {Label_FileName, Label_Title, Label_Artist, Label_Album, Label_FileInfo})
+        label->clear();
     Timer_TimeTimer();
 }
 

@@ -190,6 +190,9 @@ TEST_F(PlayerWindowTest, LabelsFollowTheOpenMedia)
     EXPECT_FALSE(Player()->IsOpen());
     EXPECT_EQ(window->windowTitle(), AppTitle());
     EXPECT_EQ(window->lblTime->text(), QString());
+    for (QLabel *label : {window->Label_FileName, window->Label_Title, window->Label_Artist, window->Label_Album,
+                          window->Label_FileInfo})
+        EXPECT_EQ(label->text(), QString()) << label->objectName().toStdString();
     ASSERT_EQ(boxes.size(), 1);
     EXPECT_EQ(boxes[0], QStringLiteral("tavio|%1\r%2\r\rリストから削除しますか")
                             .arg(QFileInfo(clip).absolutePath() + QLatin1Char('/'), QFileInfo(clip).fileName()));
