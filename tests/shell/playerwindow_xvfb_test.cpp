@@ -39,22 +39,42 @@ protected:
             GTEST_SKIP() << "TAVIO_XVFB_DISPLAY is not set";
     }
 
+    // A player window of 640 x 480 on the screen, playing the ten-second red clip; null (and the
+    // test failed) when it does not get there.
+    static std::unique_ptr<TApp_MEDIAPlayer> PlayRedClip()
+    {
+        const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));
+        if (red.isEmpty()) {
+            ADD_FAILURE() << "no red clip";
+            return nullptr;
+        }
+        auto window = std::make_unique<TApp_MEDIAPlayer>();
+        window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
+        window->resize(640, 480);
+        window->show();
+        TMyVideoArea *area = VideoAreaOf(window.get());
+        if (!QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs)) {
+            ADD_FAILURE() << "the video area was not exposed";
+            return nullptr;
+        }
+        window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
+        TMyDSPlayer *player = window->plyMedia();
+        if (!QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kLoadedWaitMs)) {
+            ADD_FAILURE() << "the clip did not start";
+            return nullptr;
+        }
+        return window;
+    }
+
     PlayerTestHome m_home;
 };
 
 TEST_F(PlayerWindowXvfbTest, ClipShowsPauseHoldsAndTheSeekBarSeeks)
 {
-    const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));  // ten seconds
-    ASSERT_FALSE(red.isEmpty());
-    auto window = std::make_unique<TApp_MEDIAPlayer>();
-    window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
-    window->resize(640, 480);
-    window->show();
+    auto window = PlayRedClip();
+    ASSERT_TRUE(window);
     TMyVideoArea *area = VideoAreaOf(window.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
-    window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
     TMyDSPlayer *player = window->plyMedia();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kLoadedWaitMs));
 
     const QPoint centre = player->VideoWindowRect().center();
     auto isRed = [&] {
@@ -87,17 +107,9 @@ TEST_F(PlayerWindowXvfbTest, ClosingWithAVideoKeepsItsEntryAndWholeSecond)
 {
     // The video window goes with the player window's own, and the media with it: the second
     // written at exit is the one the user left, not that of a closed media.
-    const QString red = MediaFixtures::Get().Path(QStringLiteral("red.avi"));  // ten seconds
-    ASSERT_FALSE(red.isEmpty());
-    auto window = std::make_unique<TApp_MEDIAPlayer>();
-    window->plyMedia()->AudioSinkDescription = QStringLiteral("fakesink sync=true");
-    window->resize(640, 480);
-    window->show();
-    TMyVideoArea *area = VideoAreaOf(window.get());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return area->windowHandle() && area->windowHandle()->isExposed(); }, kLoadedWaitMs));
-    window->MyMessagePanel1TextChange(nullptr, QStringLiteral("\"%1\"").arg(red));
+    auto window = PlayRedClip();
+    ASSERT_TRUE(window);
     TMyDSPlayer *player = window->plyMedia();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psRunning && player->Started(); }, kLoadedWaitMs));
     ASSERT_TRUE(player->HasVideo());
     window->Execute(u"actPlay_PlayPause");
     ASSERT_TRUE(QTest::qWaitFor([&] { return player->GetPlayState() == psPaused && !player->SeekPending(); }, kLoadedWaitMs));
