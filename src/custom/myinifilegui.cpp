@@ -58,10 +58,21 @@ void TMyIniFile::RestoreFormBounds(const QString &section, QObject *form)
     if (!form)
         return;
     QRect rect = ReadControlBounds(section.isEmpty() ? QStringLiteral("Bounds") : section, form);
+    // A stored width or height of zero or less (right edge left of the left one) is no size a
+    // window can take: the window keeps its present one, and is placed on the screen with it.
+    const QSize current = form->property("geometry").toRect().size();
+    if (rect.width() <= 0 && current.width() > 0)
+        rect.setWidth(current.width());
+    if (rect.height() <= 0 && current.height() > 0)
+        rect.setHeight(current.height());
     const QRect work = WorkAreaNear(rect);
     if (!work.isEmpty())
         rect = FitRectOntoWorkArea(rect, work);
     form->setProperty("geometry", rect);
+    // The window may have bounded the size to its own limits: place what it took.
+    const QRect taken = form->property("geometry").toRect();
+    if (!work.isEmpty() && taken.size() != rect.size() && taken.isValid())
+        form->setProperty("geometry", FitRectOntoWorkArea(taken, work));
 }
 
 void TMyIniFile::ReadFont(const QString &section, const QString &prefix, QFont &font, QColor *color)

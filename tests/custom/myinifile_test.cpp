@@ -506,6 +506,40 @@ TEST(IniFile, RestoreFormBoundsFitsTheSavedBoundsOntoTheScreen)
     EXPECT_EQ(unsaved.property("geometry").toRect(), QRect(work.x() + 10, work.y() + 20, 200, 100));
 }
 
+TEST(IniFile, RestoreFormBoundsKeepsThePresentSizeForAnEmptySavedRectangle)
+{
+    static int argc = 1;
+    static char name[] = "myinifile_test";
+    static char *argv[] = {name, nullptr};
+    QGuiApplication app(argc, argv);
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_FALSE(work.isEmpty());
+    TestDir dir;
+    const QString path = dir.Path(QStringLiteral("t.ini"));
+    {
+        // Hand-edited bounds: right of left and bottom above top, far off the screen, or zero sized.
+        TMyIniFile ini(path);
+        ini.WriteInteger(S("Bounds"), S("Inverted_Left"), work.right() + 4000);
+        ini.WriteInteger(S("Bounds"), S("Inverted_Top"), work.top() - 4000);
+        ini.WriteInteger(S("Bounds"), S("Inverted_Right"), work.right() + 3000);
+        ini.WriteInteger(S("Bounds"), S("Inverted_Bottom"), work.top() - 5000);
+        ini.WriteRect(S("Bounds"), S("Empty"), QRect(work.x() + 50, work.y() + 60, 0, 0));
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    TMyIniFile ini(path);
+    QObject inverted, empty;
+    inverted.setObjectName(S("Inverted"));
+    empty.setObjectName(S("Empty"));
+    inverted.setProperty("geometry", QRect(work.x() + 10, work.y() + 10, 300, 200));
+    empty.setProperty("geometry", QRect(work.x() + 10, work.y() + 10, 320, 240));
+    ini.RestoreFormBounds(QString(), &inverted);
+    ini.RestoreFormBounds(QString(), &empty);
+    const QRect a = inverted.property("geometry").toRect();
+    EXPECT_EQ(a.size(), QSize(300, 200));
+    EXPECT_TRUE(work.contains(a)) << a.x() << "," << a.y();
+    EXPECT_EQ(empty.property("geometry").toRect(), QRect(work.x() + 50, work.y() + 60, 320, 240));
+}
+
 TEST(IniFile, QtFontsAndColours)
 {
     static int argc = 1;
