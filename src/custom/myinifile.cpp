@@ -4,7 +4,9 @@
 #include "platform/appdirs.h"
 #include "platform/locale.h"
 
+#include <QFile>
 #include <QObject>
+#include <QUtf8StringView>
 #include <QSet>
 #include <QVariant>
 
@@ -182,6 +184,25 @@ void TMyIniFile::Load()
 {
     TextEncoding encoding = TextEncoding::Auto;
     m_lines.LoadFromFileEncoding(m_fileName, encoding);
+    if (encoding == TextEncoding::HexDump) {
+        // A few stray zero or control bytes (a write cut short, a damaged disk block) made the
+        // file look binary. A settings file is always text: read what text it holds rather than
+        // a dump of its bytes, which would lose every setting and be written back as the file.
+        // Binary junk (control bytes other than zeros in more than one byte of twenty) stays a
+        // dump and gives no settings.
+        QFile file(m_fileName);
+        QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        bytes.removeIf([](char c) { return c == '\0'; });
+        const auto control = std::count_if(bytes.cbegin(), bytes.cend(), [](char c) {
+            const auto b = uchar(c);
+            return (b < 0x20 && b != '\t' && b != '\r' && b != '\n') || b == 0x7F;
+        });
+        if (!bytes.isEmpty() && control * 20 <= bytes.size()) {
+            encoding = QUtf8StringView(bytes).isValidUtf8() ? TextEncoding::Utf8 : TextEncoding::Ansi;
+            m_lines.Encoding = encoding;
+            m_lines.SetTextStr(DecodeText(bytes, encoding));
+        }
+    }
     m_loadedEncoding = encoding;
     RebuildIndex();
 }

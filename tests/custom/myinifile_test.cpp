@@ -506,6 +506,36 @@ TEST(IniFile, RestoreFormBoundsFitsTheSavedBoundsOntoTheScreen)
     EXPECT_EQ(unsaved.property("geometry").toRect(), QRect(work.x() + 10, work.y() + 20, 200, 100));
 }
 
+TEST(IniFile, AFileWithStrayBinaryBytesIsStillReadAsText)
+{
+    // Stray zero bytes and a byte-order mark in the middle made the file look binary.
+    TestDir dir;
+    QByteArray text("[PLAY]\r\nVolume=30\r\n[HISTORY_OPENFILE]\r\n/music/a.mp3\r\n");
+    for (int i = 0; i < 40; ++i)
+        text += QByteArray("/music/b") + QByteArray::number(i) + ".mp3\r\n";
+    const QString path =
+        dir.Write(QStringLiteral("t.ini"), text + QByteArray("\xFF\xFE[\0Z\0\r\n[VIEW]\r\nInfoPanel=0\r\n", 29));
+    {
+        TMyIniFile ini(path);
+        EXPECT_EQ(ini.ReadInteger(S("PLAY"), S("Volume"), 100), 30);
+        EXPECT_FALSE(ini.ReadBool(S("VIEW"), S("InfoPanel"), true));
+        TMyWStrings lines;
+        ini.ReadSectionLines(S("HISTORY_OPENFILE"), lines);
+        ASSERT_GE(lines.Count(), 1);
+        EXPECT_EQ(lines.Get(0), S("/music/a.mp3"));
+        ini.WriteInteger(S("PLAY"), S("Volume"), 40);
+        ASSERT_TRUE(ini.UpdateFile());
+    }
+    // Written back as settings, not as a dump of the bytes.
+    const QByteArray written = TestDir::Read(path);
+    EXPECT_TRUE(written.contains("[HISTORY_OPENFILE]\r\n/music/a.mp3\r\n/music/b0.mp3\r\n"));
+    EXPECT_TRUE(written.contains("[PLAY]\r\nVolume=40\r\n"));
+    EXPECT_FALSE(written.contains("5b 50 4c 41"));  // "[PLA" in a dump
+    TMyIniFile again(path);
+    EXPECT_EQ(again.ReadInteger(S("PLAY"), S("Volume"), 100), 40);
+    EXPECT_FALSE(again.ReadBool(S("VIEW"), S("InfoPanel"), true));
+}
+
 TEST(IniFile, RestoreFormBoundsKeepsThePresentSizeForAnEmptySavedRectangle)
 {
     static int argc = 1;
