@@ -27,6 +27,14 @@ namespace {
 
 QString S(const char *utf8) { return QString::fromUtf8(utf8); }
 
+// The application object of a test that needs screens or fonts; it goes with the test.
+struct GuiApp {
+    static inline int argc = 1;
+    static inline char name[] = "myinifile_test";
+    static inline char *argv[] = {name, nullptr};
+    QGuiApplication app{argc, argv};
+};
+
 QString Escaped(const QByteArray &bytes)
 {
     QString out;
@@ -476,10 +484,7 @@ TEST(IniFile, FitRectOntoWorkArea)
 
 TEST(IniFile, RestoreFormBoundsFitsTheSavedBoundsOntoTheScreen)
 {
-    static int argc = 1;
-    static char name[] = "myinifile_test";
-    static char *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const GuiApp app;
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_FALSE(work.isEmpty());
     TestDir dir;
@@ -538,10 +543,7 @@ TEST(IniFile, AFileWithStrayBinaryBytesIsStillReadAsText)
 
 TEST(IniFile, RestoreFormBoundsKeepsThePresentSizeForAnEmptySavedRectangle)
 {
-    static int argc = 1;
-    static char name[] = "myinifile_test";
-    static char *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const GuiApp app;
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_FALSE(work.isEmpty());
     TestDir dir;
@@ -572,10 +574,7 @@ TEST(IniFile, RestoreFormBoundsKeepsThePresentSizeForAnEmptySavedRectangle)
 
 TEST(IniFile, QtFontsAndColours)
 {
-    static int argc = 1;
-    static char name[] = "myinifile_test";
-    static char *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
+    const GuiApp app;
     TestDir dir;
     const QString path = dir.Path(QStringLiteral("t.ini"));
     {
